@@ -1,0 +1,26 @@
+#pragma once
+
+#include "outlook_import/ContactCard.h"
+
+#include <QList>
+#include <QString>
+
+// A snapshot of one contacts folder: its cards in file-name order, then in the
+// order they stand in each file. Never changes once made.
+class MailFolder {
+public:
+    MailFolder() = default;
+    MailFolder(QString name, QString path, QList<ContactCard> items);
+
+    const QString& name() const { return m_name; }
+    const QString& path() const { return m_path; }
+
+    int count() const;
+    // Items are numbered from 1; nullptr outside 1..count().
+    const ContactCard* item(int position1Based) const;
+
+private:
+    QString m_name;
+    QString m_path;
+    QList<ContactCard> m_items;
+};

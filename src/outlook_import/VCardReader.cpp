@@ -1,0 +1,573 @@
+#include "outlook_import/VCardReader.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// A line as found in the file, without its line break.
+struct LineRef {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+struct Param {
+    QByteArray name;  // upper case; empty for a bare 2.1 parameter
+    QByteArray value; // quotes removed
+};
+
+struct Property {
+    QByteArray name; // upper case, without its group prefix
+    QList<Param> params;
+    QByteArrayView value;
+};
+
+enum class Version { V21, V30 };
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArrayView trimmed(QByteArrayView v) {
+    qsizetype b = 0;
+    qsizetype e = v.size();
+    while (b < e && isBlank(v[b]))
+        ++b;
+    while (e > b && isBlank(v[e - 1]))
+        --e;
+    return v.sliced(b, e - b);
+}
+
+bool equalsNoCase(QByteArrayView a, QByteArrayView b) {
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool startsWithNoCase(QByteArrayView a, QByteArrayView prefix) {
+    return a.size() >= prefix.size() && equalsNoCase(a.first(prefix.size()), prefix);
+}
+
+bool isBegin(QByteArrayView line) { return equalsNoCase(trimmed(line), "BEGIN:VCARD"); }
+bool isEnd(QByteArrayView line) { return equalsNoCase(trimmed(line), "END:VCARD"); }
+
+// Splits the text into lines. CRLF, LF, a lone CR and CR CR LF all end a line.
+std::vector<LineRef> splitLines(const QByteArray& text) {
+    std::vector<LineRef> lines;
+    const qsizetype n = text.size();
+    const char* d = text.constData();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = d[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        lines.push_back({start, i - start});
+        if (c == '\r') {
+            if (i + 1 < n && d[i + 1] == '\n')
+                i += 2;
+            else if (i + 2 < n && d[i + 1] == '\r' && d[i + 2] == '\n')
+                i += 3;
+            else
+                i += 1;
+        } else {
+            i += 1;
+        }
+        start = i;
+    }
+    if (start < n)
+        lines.push_back({start, n - start});
+    return lines;
+}
+
+// Position of the ':' that ends a property's name and parameters, or -1.
+qsizetype findValueColon(QByteArrayView line, bool honourQuotes) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"' && honourQuotes)
+            quoted = !quoted;
+        else if (c == ':' && !quoted)
+            return i;
+    }
+    return -1;
+}
+
+bool headMentionsQuotedPrintable(QByteArrayView line) {
+    qsizetype colon = findValueColon(line, false);
+    QByteArrayView head = colon < 0 ? line : line.first(colon);
+    return QByteArray::fromRawData(head.data(), head.size())
+               .toUpper()
+               .contains("QUOTED-PRINTABLE");
+}
+
+// An AGENT property whose card follows on the next lines (vCard 2.1).
+bool isEmptyAgent(QByteArrayView line) {
+    qsizetype colon = findValueColon(line, false);
+    if (colon < 0)
+        return false;
+    QByteArrayView head = line.first(colon);
+    qsizetype end = head.indexOf(';');
+    QByteArrayView name = trimmed(end < 0 ? head : head.first(end));
+    qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
+    return equalsNoCase(name, "AGENT") && trimmed(line.sliced(colon + 1)).isEmpty();
+}
+
+bool parseProperty(QByteArrayView line, Property& prop) {
+    qsizetype colon = findValueColon(line, true);
+    if (colon < 0)
+        colon = findValueColon(line, false);
+    if (colon < 0)
+        return false;
+    const QByteArrayView head = line.first(colon);
+    prop.value = line.sliced(colon + 1);
+    prop.params.clear();
+
+    // Parameters are separated by ';' outside quotes.
+    std::vector<QByteArrayView> parts;
+    bool quoted = false;
+    qsizetype partStart = 0;
+    for (qsizetype i = 0; i <= head.size(); ++i) {
+        if (i < head.size() && head[i] == '"') {
+            quoted = !quoted;
+        } else if (i == head.size() || (head[i] == ';' && !quoted)) {
+            parts.push_back(head.sliced(partStart, i - partStart));
+            partStart = i + 1;
+        }
+    }
+    QByteArrayView name = trimmed(parts.front());
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
+    if (name.isEmpty())
+        return false;
+    prop.name = name.toByteArray().toUpper();
+    for (size_t p = 1; p < parts.size(); ++p) {
+        QByteArrayView part = trimmed(parts[p]);
+        if (part.isEmpty())
+            continue;
+        Param param;
+        const qsizetype eq = part.indexOf('=');
+        QByteArrayView value = part;
+        if (eq >= 0) {
+            param.name = trimmed(part.first(eq)).toByteArray().toUpper();
+            value = part.sliced(eq + 1);
+        }
+        param.value = trimmed(value).toByteArray();
+        param.value.replace("\"", "");
+        prop.params.push_back(param);
+    }
+    return true;
+}
+
+bool isUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+QString decodeBytes(QByteArrayView bytes, const QByteArray& charset) {
+    const QByteArray cs = charset.toUpper();
+    if (cs.isEmpty() || cs == "UTF-8" || cs == "UTF8" || cs == "US-ASCII" || cs == "ASCII") {
+        if (isUtf8(bytes))
+            return QString::fromUtf8(bytes);
+        return VCardReader::decodeWindows1252(bytes);
+    }
+    if (cs == "WINDOWS-1252" || cs == "CP1252" || cs == "ISO-8859-1" || cs == "LATIN1" ||
+        cs == "ISO8859-1")
+        return VCardReader::decodeWindows1252(bytes);
+    QStringDecoder decoder(cs.constData());
+    if (decoder.isValid())
+        return decoder.decode(bytes);
+    if (isUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    return VCardReader::decodeWindows1252(bytes);
+}
+
+QString unescape(const QString& text, Version version) {
+    if (!text.contains(u'\\'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\\' || i + 1 == text.size()) {
+            out += c;
+            continue;
+        }
+        const QChar next = text[i + 1];
+        if (next == u';' || next == u',' || next == u'\\' || next == u':') {
+            out += next;
+            ++i;
+        } else if ((next == u'n' || next == u'N') && version == Version::V30) {
+            out += u'\n';
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Reading of one property's value as text: transfer encoding, then character
+// set, then backslash escapes.
+class ValueDecoder {
+public:
+    ValueDecoder(const Property& prop, Version version) : m_version(version) {
+        for (const Param& p : prop.params) {
+            if (p.name == "CHARSET")
+                m_charset = p.value;
+            else if ((p.name == "ENCODING" || p.name.isEmpty()) &&
+                     p.value.compare("QUOTED-PRINTABLE", Qt::CaseInsensitive) == 0)
+                m_quotedPrintable = true;
+        }
+    }
+
+    QString text(QByteArrayView raw) const {
+        if (m_quotedPrintable)
+            return unescape(decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset),
+                            m_version);
+        return unescape(decodeBytes(raw, m_charset), m_version);
+    }
+
+    // Splits a structured value on ';' that are not escaped, then decodes each part.
+    QStringList components(QByteArrayView raw) const {
+        QStringList out;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '\\') {
+                ++i;
+            } else if (raw[i] == ';') {
+                out.push_back(text(raw.sliced(start, i - start)));
+                start = i + 1;
+            }
+        }
+        out.push_back(text(raw.sliced(start)));
+        return out;
+    }
+
+private:
+    Version m_version;
+    QByteArray m_charset;
+    bool m_quotedPrintable = false;
+};
+
+// The kinds a property is marked with: TYPE=a,b, repeated TYPE, bare 2.1 words.
+QList<QByteArray> typesOf(const Property& prop) {
+    QList<QByteArray> types;
+    for (const Param& p : prop.params) {
+        if (p.name == "TYPE" || p.name.isEmpty()) {
+            for (const QByteArray& t : p.value.split(','))
+                types.push_back(t.trimmed().toUpper());
+        } else if (p.name == "PREF") {
+            types.push_back("PREF");
+        }
+    }
+    return types;
+}
+
+QString firstLine(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n')
+            return text.left(i);
+    }
+    return text;
+}
+
+QString component(const QStringList& parts, qsizetype index) {
+    return index < parts.size() ? parts[index] : QString();
+}
+
+QString withoutNul(QString text) {
+    text.remove(QChar(u'\0'));
+    return text;
+}
+
+// Builds the card's values from its lines (nested cards already removed).
+ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines) {
+    // The version decides how folded lines join; it may come anywhere in the card.
+    Version version = Version::V30;
+    for (const LineRef& l : lines) {
+        QByteArrayView line(text.constData() + l.start, l.length);
+        if (startsWithNoCase(line, "VERSION:")) {
+            if (trimmed(line.sliced(8)).startsWith("2.1") ||
+                trimmed(line.sliced(8)).startsWith("1.0"))
+                version = Version::V21;
+            break;
+        }
+    }
+
+    // Join folded lines and quoted-printable soft line breaks into logical lines.
+    std::vector<QByteArray> logical;
+    bool quotedPrintable = false;
+    auto append = [&logical](QByteArrayView part) {
+        QByteArray& current = logical.back();
+        const qsizetype room = VCardReader::MaxLineLength - current.size();
+        if (room > 0)
+            current.append(part.first(std::min(room, part.size())));
+    };
+    for (const LineRef& l : lines) {
+        QByteArrayView line(text.constData() + l.start,
+                            std::min(l.length, VCardReader::MaxLineLength));
+        if (!logical.empty() && quotedPrintable && logical.back().endsWith('=')) {
+            logical.back().chop(1);
+            append(line);
+            continue;
+        }
+        if (!logical.empty() && !line.isEmpty() && isBlank(line[0])) {
+            append(version == Version::V21 ? line : line.sliced(1));
+            continue;
+        }
+        if (trimmed(line).isEmpty()) {
+            quotedPrintable = false;
+            continue;
+        }
+        logical.emplace_back(line.toByteArray());
+        quotedPrintable = headMentionsQuotedPrintable(line);
+    }
+
+    ContactCard card;
+    bool haveFn = false, haveN = false, haveOrg = false, haveEmail = false, havePhone = false;
+    bool haveAdr = false, havePreferredAdr = false;
+    QString nameFallback, org;
+    QStringList address;
+    Property prop;
+    for (const QByteArray& line : logical) {
+        if (!parseProperty(line, prop))
+            continue;
+        const ValueDecoder decode(prop, version);
+        const QByteArray& name = prop.name;
+        if (name == "FN") {
+            if (!haveFn) {
+                card.fn = withoutNul(decode.text(prop.value));
+                haveFn = !card.fn.trimmed().isEmpty();
+            }
+        } else if (name == "N") {
+            if (!haveN) {
+                const QStringList parts = decode.components(prop.value);
+                nameFallback =
+                    withoutNul(component(parts, 1).trimmed() + u' ' + component(parts, 0).trimmed())
+                        .trimmed();
+                haveN = !nameFallback.isEmpty();
+            }
+        } else if (name == "ORG") {
+            if (!haveOrg) {
+                org = withoutNul(component(decode.components(prop.value), 0)).trimmed();
+                haveOrg = !org.isEmpty();
+            }
+        } else if (name == "EMAIL") {
+            if (!haveEmail) {
+                QString email = withoutNul(decode.text(prop.value)).trimmed();
+                if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
+                    email = email.mid(7);
+                card.email = email;
+                haveEmail = !email.isEmpty();
+            }
+        } else if (name == "ADR") {
+            const bool preferred = typesOf(prop).contains("PREF");
+            if (!haveAdr || (preferred && !havePreferredAdr)) {
+                address = decode.components(prop.value);
+                haveAdr = true;
+                havePreferredAdr = preferred;
+            }
+        } else if (name == "TEL") {
+            if (!havePhone) {
+                const QList<QByteArray> types = typesOf(prop);
+                if (types.contains("HOME") && !types.contains("FAX") && !types.contains("CELL") &&
+                    !types.contains("PAGER")) {
+                    QString phone = withoutNul(decode.text(prop.value)).trimmed();
+                    if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+                        phone = phone.mid(4);
+                    card.homePhone = phone;
+                    havePhone = !phone.isEmpty();
+                }
+            }
+        } else if (name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") {
+            if (trimmed(prop.value).compare("group", Qt::CaseInsensitive) == 0)
+                card.isGroup = true;
+        } else if (name == "X-EVOLUTION-LIST") {
+            if (trimmed(prop.value).compare("true", Qt::CaseInsensitive) == 0)
+                card.isGroup = true;
+        }
+    }
+
+    card.street = withoutNul(firstLine(component(address, 2)));
+    card.city = withoutNul(component(address, 3));
+    card.region = withoutNul(component(address, 4));
+    card.postalCode = withoutNul(component(address, 5));
+
+    QString lastLine = card.city.trimmed();
+    const QString region = card.region.trimmed();
+    const QString postal = card.postalCode.trimmed();
+    if (!region.isEmpty())
+        lastLine = lastLine.isEmpty() ? region : lastLine + QStringLiteral(", ") + region;
+    if (!postal.isEmpty())
+        lastLine = lastLine.isEmpty() ? postal : lastLine + u' ' + postal;
+    const QString street = card.street.trimmed();
+    if (lastLine.isEmpty())
+        card.mailingAddress = street;
+    else
+        card.mailingAddress = street + QStringLiteral("\r\n") + lastLine;
+
+    if (haveFn)
+        card.displayValue = card.fn;
+    else if (haveN)
+        card.displayValue = nameFallback;
+    else if (haveOrg)
+        card.displayValue = org;
+    else
+        card.displayValue = card.email;
+    return card;
+}
+
+// The 1252 code page differs from Latin-1 only in 0x80..0x9F.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+QString VCardReader::decodeWindows1252(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(kWindows1252High[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+QByteArray VCardReader::decodeQuotedPrintable(QByteArrayView bytes) {
+    QByteArray out;
+    out.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '=') {
+            out += c;
+            continue;
+        }
+        if (i + 2 < n && hexValue(bytes[i + 1]) >= 0 && hexValue(bytes[i + 2]) >= 0) {
+            out += char(hexValue(bytes[i + 1]) * 16 + hexValue(bytes[i + 2]));
+            i += 2;
+        } else if (i + 1 == n) {
+            // a soft line break at the very end of the value
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
+    if (data.startsWith("\xEF\xBB\xBF"))
+        return data.mid(3);
+
+    std::optional<QStringDecoder::Encoding> utf16;
+    qsizetype skip = 0;
+    if (data.startsWith("\xFF\xFE")) {
+        utf16 = QStringDecoder::Utf16LE;
+        skip = 2;
+    } else if (data.startsWith("\xFE\xFF")) {
+        utf16 = QStringDecoder::Utf16BE;
+        skip = 2;
+    } else if (data.size() >= 4) {
+        // Without a mark, UTF-16 shows as NUL bytes in every other position.
+        const qsizetype sample = std::min<qsizetype>(data.size() & ~qsizetype(1), 4096);
+        qsizetype evenNul = 0, oddNul = 0;
+        for (qsizetype i = 0; i < sample; i += 2) {
+            evenNul += data[i] == '\0';
+            oddNul += data[i + 1] == '\0';
+        }
+        const qsizetype pairs = sample / 2;
+        if (oddNul * 10 >= pairs * 7 && evenNul * 10 < pairs)
+            utf16 = QStringDecoder::Utf16LE;
+        else if (evenNul * 10 >= pairs * 7 && oddNul * 10 < pairs)
+            utf16 = QStringDecoder::Utf16BE;
+    }
+    if (!utf16)
+        return data;
+    QStringDecoder decoder(*utf16, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(data).sliced(skip));
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text.toUtf8();
+}
+
+QList<ContactCard> VCardReader::readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return readData(file.readAll());
+}
+
+QList<ContactCard> VCardReader::readData(const QByteArray& data) {
+    const QByteArray text = normalizeEncoding(data);
+    const std::vector<LineRef> lines = splitLines(text);
+
+    QList<ContactCard> cards;
+    std::vector<LineRef> cardLines;
+    bool inCard = false;
+    int nestedDepth = 0;         // depth inside an AGENT's embedded card
+    bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
+
+    auto finishCard = [&]() {
+        cards.push_back(buildCard(text, cardLines));
+        cardLines.clear();
+        inCard = false;
+        nestedDepth = 0;
+        afterEmptyAgent = false;
+    };
+
+    for (const LineRef& l : lines) {
+        QByteArrayView line(text.constData() + l.start, std::min(l.length, MaxLineLength));
+        if (!inCard) {
+            if (isBegin(line))
+                inCard = true;
+            continue;
+        }
+        if (nestedDepth > 0) {
+            if (isBegin(line))
+                ++nestedDepth;
+            else if (isEnd(line))
+                --nestedDepth;
+            continue;
+        }
+        if (isBegin(line)) {
+            if (afterEmptyAgent) {
+                nestedDepth = 1;
+                afterEmptyAgent = false;
+                continue;
+            }
+            // The previous card never ended: keep it and start the next.
+            finishCard();
+            inCard = true;
+            continue;
+        }
+        if (isEnd(line)) {
+            finishCard();
+            continue;
+        }
+        if (!line.isEmpty() && !isBlank(line[0]))
+            afterEmptyAgent = isEmptyAgent(line);
+        cardLines.push_back(l);
+    }
+    if (inCard)
+        finishCard();
+    return cards;
+}

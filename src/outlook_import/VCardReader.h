@@ -1,0 +1,25 @@
+#pragma once
+
+#include "outlook_import/ContactCard.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Reads address book cards from vCard text (versions 2.1, 3.0 and 4.0 as real
+// programs write them). Never fails: what cannot be understood is skipped, so a
+// damaged card costs that card only and a file that is no vCard gives no cards.
+class VCardReader {
+public:
+    // Longest logical line kept; anything beyond it is dropped.
+    static constexpr qsizetype MaxLineLength = qsizetype(1) << 20;
+
+    static QList<ContactCard> readFile(const QString& path);
+    static QList<ContactCard> readData(const QByteArray& data);
+
+    // Decoding helpers, public so they can be checked on their own.
+    static QString decodeWindows1252(QByteArrayView bytes);
+    static QByteArray decodeQuotedPrintable(QByteArrayView bytes);
+    // Returns the input as UTF-8 (or 8-bit) bytes: strips a BOM and converts UTF-16.
+    static QByteArray normalizeEncoding(const QByteArray& data);
+};

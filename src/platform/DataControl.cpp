@@ -1,0 +1,134 @@
+#include "DataControl.h"
+
+#include "Database.h"
+#include "MsgBox.h"
+#include "Recordset.h"
+#include "RunError.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+DataControl::DataControl(QObject* parent) : QObject(parent) {}
+
+DataControl::~DataControl() {
+    // Closing stores the record being edited, but a window that is already gone
+    // cannot show a refusal.
+    reportsRefusals_ = false;
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+Recordset& DataControl::recordset() {
+    if (!hasRecordset())
+        throw RunError::of(ErrNo::ObjectNotSet);
+    return *recordset_;
+}
+
+bool DataControl::dataChanged() const { return recordset_ && recordset_->isDirty(); }
+
+void DataControl::hook() {
+    recordset_->onMoved = [this] { currentMoved(); };
+    recordset_->onStoreRefused = [this](const RunError& e) {
+        if (reportsRefusals_)
+            MsgBox::show(e.description(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+    };
+}
+
+void DataControl::refresh() {
+    if (recordset_)
+        recordset_->storePending();
+    std::unique_ptr<Database> opened;
+    Database* db = database_.get();
+    if (!db || db->path() != databaseName_) {
+        opened = std::make_unique<Database>(databaseName_);
+        db = opened.get();
+    }
+    auto fresh = std::make_unique<Recordset>(*db, recordSource_);
+    if (recordset_)
+        *recordset_ = std::move(*fresh);
+    else
+        recordset_ = std::move(fresh);
+    if (opened)
+        database_ = std::move(opened);
+    hook();
+    currentMoved();
+}
+
+void DataControl::close() {
+    if (recordset_) {
+        try {
+            recordset_->storePending();
+        } catch (const RunError&) {
+            // Reported by the refusal hook; the window closes all the same.
+        }
+    }
+    recordset_.reset();
+    database_.reset();
+}
+
+void DataControl::bind(QLineEdit* field, const QString& fieldName) {
+    bindings_.append({field, fieldName});
+    connect(field, &QLineEdit::textChanged, this,
+            [this, field, fieldName](const QString& text) { fieldEdited(field, fieldName, text); });
+}
+
+void DataControl::bind(QPlainTextEdit* field, const QString& fieldName) {
+    bindings_.append({field, fieldName});
+    connect(field, &QPlainTextEdit::textChanged, this, [this, field, fieldName] {
+        fieldEdited(field, fieldName, field->toPlainText());
+    });
+}
+
+void DataControl::fieldEdited(QWidget*, const QString& fieldName, const QString& text) {
+    if (loading_ || !hasRecordset())
+        return;
+    Recordset& rs = *recordset_;
+    try {
+        // Typing where no record is current begins a new one, so the text is
+        // stored at the next storing point instead of being lost.
+        if (!rs.hasCurrent()) {
+            Batch keepTyping(*this);
+            rs.addNew();
+            stale_ = false;
+        }
+        rs.setField(fieldName, text);
+    } catch (const RunError&) {
+        // A field of a deleted record: nothing to store it in.
+    }
+}
+
+void DataControl::currentMoved() {
+    if (batch_ > 0) {
+        stale_ = true;
+        return;
+    }
+    showCurrent();
+}
+
+void DataControl::showCurrent() {
+    stale_ = false;
+    const bool current = hasRecordset() && recordset_->hasCurrent();
+    loading_ = true;
+    for (const Binding& b : bindings_) {
+        if (!b.widget)
+            continue;
+        QString text;
+        if (current) {
+            try {
+                text = recordset_->fieldText(b.field);
+            } catch (const RunError&) {
+            }
+        }
+        if (auto* line = qobject_cast<QLineEdit*>(b.widget.data())) {
+            line->setText(text);
+            line->setCursorPosition(0);
+        } else if (auto* plain = qobject_cast<QPlainTextEdit*>(b.widget.data())) {
+            if (plain->toPlainText() != text)
+                plain->setPlainText(text);
+        }
+    }
+    loading_ = false;
+    emit repositioned();
+}

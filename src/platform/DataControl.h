@@ -1,0 +1,91 @@
+#pragma once
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class Database;
+class Recordset;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+
+// The data control behind a window's bound text fields: a database file, a
+// record source, and the records it selects. Its text fields show the current
+// record; any change of a field's text marks the record changed, and leaving
+// the record stores it (on refresh, on a move, on close).
+class DataControl : public QObject {
+    Q_OBJECT
+public:
+    explicit DataControl(QObject* parent = nullptr);
+    ~DataControl() override;
+
+    QString databaseName() const { return databaseName_; }
+    // Takes effect at the next refresh.
+    void setDatabaseName(const QString& path) { databaseName_ = path; }
+    QString recordSource() const { return recordSource_; }
+    void setRecordSource(const QString& source) { recordSource_ = source; }
+
+    // Stores a changed current record, then (re)opens the database and runs the
+    // record source; the first record becomes current. Throws RunError; on
+    // failure the records open before stay open and usable.
+    void refresh();
+    bool hasRecordset() const { return recordset_ != nullptr && database_ != nullptr; }
+    // Throws RunError 91 when nothing is open.
+    Recordset& recordset();
+    // The changed flag of the current record.
+    bool dataChanged() const;
+
+    void bind(QLineEdit* field, const QString& fieldName);
+    void bind(QPlainTextEdit* field, const QString& fieldName);
+
+    // Stores a changed current record (a refusal is reported) and closes the file.
+    void close();
+
+    // Shows the current record in the bound fields now.
+    void showCurrent();
+
+    // While a Batch lives, moves do not repaint the bound fields; they show the
+    // current record when the last Batch ends. Long walks use it.
+    class Batch {
+    public:
+        explicit Batch(DataControl& dc) : dc_(dc) { ++dc_.batch_; }
+        ~Batch() {
+            if (--dc_.batch_ == 0 && dc_.stale_)
+                dc_.showCurrent();
+        }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        DataControl& dc_;
+    };
+
+    // Refusals are reported with a message box unless switched off (for callers
+    // that report failures themselves).
+    void setReportsRefusals(bool on) { reportsRefusals_ = on; }
+
+signals:
+    // The current record changed.
+    void repositioned();
+
+private:
+    struct Binding {
+        QPointer<QWidget> widget;
+        QString field;
+    };
+    void hook();
+    void fieldEdited(QWidget* w, const QString& fieldName, const QString& text);
+    void currentMoved();
+
+    QString databaseName_;
+    QString recordSource_;
+    std::unique_ptr<Database> database_;
+    std::unique_ptr<Recordset> recordset_;
+    QList<Binding> bindings_;
+    int batch_ = 0;
+    bool stale_ = false;
+    bool loading_ = false;
+    bool reportsRefusals_ = true;
+};

@@ -1,0 +1,45 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <exception>
+#include <memory>
+
+namespace SQLite {
+class Database;
+}
+
+// One open database file. Opening an existing file only (never creates one);
+// while open it is registered with OpenFiles. Text compares without regard to
+// case for all letters (the NOCASE collation is replaced by a Unicode-aware one).
+class Database {
+public:
+    // Throws RunError: 3024 missing file, 3343 not a database, 3051 unreadable.
+    explicit Database(const QString& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return path_; }
+    SQLite::Database& handle() { return *db_; }
+    bool hasTable(const QString& name);
+    // Column names of a table in table order.
+    QStringList columns(const QString& table);
+    // Runs fn and maps engine failures to RunError.
+    template <class Fn> auto guarded(Fn&& fn) -> decltype(fn());
+
+private:
+    [[noreturn]] void rethrow(const std::exception& e) const;
+    QString path_;
+    std::unique_ptr<SQLite::Database> db_;
+};
+
+template <class Fn> auto Database::guarded(Fn&& fn) -> decltype(fn()) {
+    try {
+        return fn();
+    } catch (const std::exception& e) {
+        rethrow(e);
+    }
+}
+
+// Case-insensitive comparison of UTF-8 texts for all letters, as list files use.
+int compareNoCase(const char* a, int lengthA, const char* b, int lengthB);

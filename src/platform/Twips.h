@@ -1,0 +1,28 @@
+#pragma once
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+// Layouts are given in twips (1/1440 inch); the screen's logical DPI turns them
+// into pixels, 15 twips a pixel at 96 DPI.
+namespace Twips {
+int toPixels(int twips);
+int toTwips(int pixels);
+QRect rect(int left, int top, int width, int height);
+// Places a control within its container.
+void place(QWidget* w, int left, int top, int width, int height);
+// Gives a window a fixed client area.
+void setFixedClientSize(QWidget* w, int width, int height);
+void setClientSize(QWidget* w, int width, int height);
+void centreOnScreen(QWidget* w);
+} // namespace Twips
+
+// Fonts by the family names of the original layouts.
+namespace Fonts {
+// "MS Sans Serif" has no free equivalent and maps to a plain sans face here;
+// "Arial" resolves to a metric-compatible face through fontconfig.
+QString family(const QString& name);
+QFont make(const QString& name, double points, bool bold = false);
+} // namespace Fonts

@@ -1,0 +1,30 @@
+#pragma once
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary application folder for one test: the program sees it as the folder
+// it runs from. Files of the installed folder can be put into it by name.
+class TestFolder {
+public:
+    TestFolder();
+    ~TestFolder();
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const;
+    // Copies an installed data file (Template.dat, AreaCodes.dat, plist.ini).
+    void install(const QString& name, const QString& as = QString());
+    // A new empty list file (a copy of the template).
+    void addList(const QString& fileName);
+    // Writes raw bytes.
+    void write(const QString& name, const QByteArray& bytes);
+    QByteArray read(const QString& name) const;
+    bool exists(const QString& name) const;
+    // Adds contacts to a list file directly: each row is pName, CompanyName, then
+    // more fields in table order; a null QString stores NULL.
+    void addContacts(const QString& listFile, const QList<QStringList>& rows);
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Where the build put the generated data files.
+QString installedDataFile(const QString& name);

@@ -1,0 +1,6 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// RFC 4180 reader: quoted fields, doubled quotes, CR LF or LF line ends.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text);
