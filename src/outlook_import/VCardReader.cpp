@@ -28,7 +28,9 @@ struct Property {
 
 enum class Version { V21, V30 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView trimmed(QByteArrayView v) {
     qsizetype b = 0;
@@ -48,8 +50,12 @@ bool startsWithNoCase(QByteArrayView a, QByteArrayView prefix) {
     return a.size() >= prefix.size() && equalsNoCase(a.first(prefix.size()), prefix);
 }
 
-bool isBegin(QByteArrayView line) { return equalsNoCase(trimmed(line), "BEGIN:VCARD"); }
-bool isEnd(QByteArrayView line) { return equalsNoCase(trimmed(line), "END:VCARD"); }
+bool isBegin(QByteArrayView line) {
+    return equalsNoCase(trimmed(line), "BEGIN:VCARD");
+}
+bool isEnd(QByteArrayView line) {
+    return equalsNoCase(trimmed(line), "END:VCARD");
+}
 
 // Splits the text into lines. CRLF, LF, a lone CR and CR CR LF all end a line.
 std::vector<LineRef> splitLines(const QByteArray& text) {
@@ -98,9 +104,7 @@ qsizetype findValueColon(QByteArrayView line, bool honourQuotes) {
 bool headMentionsQuotedPrintable(QByteArrayView line) {
     qsizetype colon = findValueColon(line, false);
     QByteArrayView head = colon < 0 ? line : line.first(colon);
-    return QByteArray::fromRawData(head.data(), head.size())
-               .toUpper()
-               .contains("QUOTED-PRINTABLE");
+    return QByteArray::fromRawData(head.data(), head.size()).toUpper().contains("QUOTED-PRINTABLE");
 }
 
 // An AGENT property whose card follows on the next lines (vCard 2.1).
@@ -164,10 +168,47 @@ bool parseProperty(QByteArrayView line, Property& prop) {
     return true;
 }
 
+// Strict check: no overlong forms, surrogates or code points above U+10FFFF.
 bool isUtf8(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= n)
+            return false;
+        if (p[i + 1] < low || p[i + 1] > high)
+            return false;
+        for (int k = 2; k <= extra; ++k) {
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return false;
+        }
+        i += extra + 1;
+    }
+    return true;
 }
 
 QString decodeBytes(QByteArrayView bytes, const QByteArray& charset) {
@@ -523,7 +564,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data) {
     QList<ContactCard> cards;
     std::vector<LineRef> cardLines;
     bool inCard = false;
-    int nestedDepth = 0;         // depth inside an AGENT's embedded card
+    int nestedDepth = 0;          // depth inside an AGENT's embedded card
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
 
     auto finishCard = [&]() {
