@@ -1,0 +1,5 @@
+#include "NewDB.h"
+
+NewDB::NewDB(QWidget* parent) : QDialog(parent) {}
+
+void NewDB::showModal() {}

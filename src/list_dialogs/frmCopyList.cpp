@@ -1,0 +1,5 @@
+#include "frmCopyList.h"
+
+frmCopyList::frmCopyList(QWidget* parent) : QDialog(parent) {}
+
+void frmCopyList::showDialog() {}

@@ -1,0 +1,5 @@
+#include "frmFM.h"
+
+frmFM::frmFM(QWidget* parent) : QDialog(parent) {}
+
+void frmFM::showModal() {}

@@ -1,0 +1,368 @@
+#include "pList.h"
+
+#include "Globals.h"
+#include "about/frmAbout.h"
+#include "area_codes/frmAreaCodes.h"
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmCopyList.h"
+#include "list_dialogs/frmFM.h"
+#include "outlook_import/modOutLook.h"
+#include "platform/AppFolder.h"
+#include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
+#include "platform/Recordset.h"
+#include "platform/Resume.h"
+#include "platform/Twips.h"
+#include "storage/IniFile.h"
+#include "storage/ListFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+namespace {
+pList* g_instance = nullptr;
+
+// A select statement's text literal: every apostrophe doubled.
+QString literal(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1Char('\''), QLatin1String("''"));
+    return t;
+}
+} // namespace
+
+pList::pList(QWidget* parent) : QMainWindow(parent) {
+    g_instance = this;
+    setObjectName(QStringLiteral("pList"));
+    setWindowTitle(QStringLiteral("  Quillary"));
+    buildControls();
+    buildMenus();
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    showListChooser = [] { frmFM::showModal(); };
+    showNewList = [] { NewDB::showModal(); };
+    endProgram = [] { QCoreApplication::exit(0); };
+
+    connect(List1, &SortedListBox::clicked, this, &pList::List1_Click);
+    connect(List1, &SortedListBox::mouseDown, this, &pList::List1_MouseDown);
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
+    connect(smdSave, &QPushButton::clicked, this, [this] { smdSave_Click(); });
+    Text9->installEventFilter(this);
+
+    const QList<QPair<QAction*, void (pList::*)(qint16)>> handlers = {
+        {Delete, &pList::Delete_Click},
+        {AddNew, &pList::AddNew_Click},
+        {mnuGetOLC, &pList::mnuGetOLC_Click},
+        {Refresh, &pList::Refresh_Click},
+        {MakeDB, &pList::MakeDB_Click},
+        {DBSwitch, &pList::DBSwitch_Click},
+        {ListCopy, &pList::ListCopy_Click},
+        {LoadIndiv, &pList::LoadIndiv_Click},
+        {LoadCompany, &pList::LoadCompany_Click},
+        {AreaCodeLookup, &pList::AreaCodeLookup_Click},
+        {Exit, &pList::Exit_Click},
+        {Exit2, &pList::Exit2_Click},
+        {About, &pList::About_Click},
+        {mnuDelContact, &pList::mnuDelContact_Click},
+        {mnuRefresh, &pList::mnuRefresh_Click},
+    };
+    for (const auto& [action, handler] : handlers)
+        connect(action, &QAction::triggered, this, [this, h = handler] { (this->*h)(0); });
+}
+
+pList::~pList() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+pList* pList::instance() {
+    return g_instance;
+}
+
+void pList::startProgram() {
+    auto* w = new pList;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->Form_Load();
+    w->show();
+    Twips::centreOnScreen(w);
+}
+
+void pList::Form_Load() {
+    const QString settings = QString::fromLatin1(Globals::settingsFileName);
+    IniFile::WriteIniValue(QStringLiteral("[lastdb]"),
+                           QStringLiteral("db=") + QString::fromLatin1(Globals::defaultListName),
+                           settings);
+    QString name;
+    // A settings file that cannot be read leaves no remembered list: the chooser asks.
+    resumeStep([&] {
+        name = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
+    });
+    Globals::currentListName = name;
+    Label13->setText(Globals::currentListName);
+
+    const QString folder = AppFolder::programFolder();
+    if (!FileSystem::anyMatch(folder, QString::fromLatin1(ListFiles::listPattern))) {
+        if (showNewList)
+            showNewList();
+        return;
+    }
+    if (name.isEmpty() && showListChooser)
+        showListChooser();
+    // A name must name a file: an empty one would name the folder itself.
+    const QString current = Globals::currentListName;
+    if ((current.isEmpty() || !QFileInfo(AppFolder::join(folder, current)).isFile()) &&
+        showListChooser)
+        showListChooser();
+    Label6->setText(QStringLiteral("Individual Name"));
+    Globals::listDisplayMode = 1;
+    Refresh_Click(0);
+    resumeStep([&] {
+        if (Data1->hasRecordset() && Data1->recordset().recordCount() > 0)
+            List1->setListIndex(0);
+    });
+}
+
+void pList::Refresh_Click(qint16) {
+    resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
+    resumeStep([this] {
+        Data1->setDatabaseName(
+            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
+        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
+        Data1->refresh();
+    });
+    resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+    List1->clear();
+    fillList(QStringLiteral("pName"), false);
+    Globals::sharedContactRecordset = nullptr;
+    Label6->setText(QStringLiteral("Individual Name"));
+    Label13->setText(Globals::currentListName);
+    Globals::listDisplayMode = 1;
+}
+
+// Walks Data1's records from the first, adding each record's field to the
+// list. Person names: a null name adds nothing. Company names: only names
+// greater than the empty string.
+void pList::fillList(const QString& fieldName, bool skipEmpty) {
+    if (!Globals::sharedContactRecordset)
+        return;
+    Recordset& rs = *Globals::sharedContactRecordset;
+    DataControl::Batch batch(*Data1);
+    resumeStep([&] { rs.moveFirst(); });
+    resumeStep([&] {
+        const int field = rs.fieldIndex(fieldName);
+        while (!rs.isEOF()) {
+            const QVariant value = rs.field(field);
+            if (!value.isNull() && !(skipEmpty && value.toString().isEmpty()))
+                List1->addItem(value.toString());
+            rs.moveNext();
+        }
+    });
+}
+
+void pList::LoadIndiv_Click(qint16) {
+    resumeStep([this] {
+        Data1->setDatabaseName(
+            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
+        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
+        Data1->refresh();
+    });
+    resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+    resumeStep([this] {
+        // An empty table leaves the list as it was.
+        if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
+            List1->clear();
+    });
+    fillList(QStringLiteral("pName"), false);
+    Globals::sharedContactRecordset = nullptr;
+    Label6->setText(QStringLiteral("Individual Name"));
+    Globals::listDisplayMode = 1;
+    List1->setListIndex(0);
+}
+
+void pList::LoadCompany_Click(qint16) {
+    resumeStep([this] {
+        Data1->setDatabaseName(
+            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
+        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
+        Data1->refresh();
+    });
+    resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+    resumeStep([this] {
+        if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
+            List1->clear();
+    });
+    fillList(QStringLiteral("CompanyName"), true);
+    Globals::sharedContactRecordset = nullptr;
+    Label6->setText(QStringLiteral("Company Name"));
+    Globals::listDisplayMode = 2;
+    List1->setListIndex(0);
+}
+
+void pList::mnuRefresh_Click(qint16) {
+    Refresh_Click(0);
+}
+
+void pList::List1_Click() {
+    resumeStep([this] {
+        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
+        Data1->refresh();
+    });
+    const QString text = literal(List1->text());
+    const QString statement =
+        Globals::listDisplayMode == 0 || Globals::listDisplayMode == 1
+            ? QStringLiteral("select * from pName2 where pName='") + text + QLatin1Char('\'')
+            : QStringLiteral("select * from pName2 where CompanyName='") + text + QLatin1Char('\'');
+    resumeStep([&] {
+        Data1->setRecordSource(statement);
+        Data1->refresh();
+    });
+}
+
+void pList::List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint twips) {
+    if (button != Qt::RightButton)
+        return;
+    // The pop-up stands at the pointer's list position taken in the window's
+    // client area, 600 twips lower.
+    const QPoint at(Twips::toPixels(twips.x()), Twips::toPixels(twips.y() + 600));
+    mnuPop->popup(centralWidget()->mapToGlobal(at));
+}
+
+void pList::AddNew_Click(qint16) {
+    resumeStep([this] {
+        Recordset& rs = Data1->recordset();
+        if (!rs.isBOF()) {
+            resumeStep([&] { rs.moveLast(); });
+            resumeStep([&] { rs.moveNext(); });
+        }
+    });
+    resumeStep([this] { Data1->recordset().addNew(); });
+    Text1->setFocus(Qt::OtherFocusReason);
+}
+
+void pList::cmdAdd_Click() {
+    AddNew_Click(0);
+}
+
+void pList::smdSave_Click() {
+    Refresh_Click(0);
+    AddNew_Click(0);
+}
+
+void pList::Delete_Click(qint16) {
+    bool deleted = false;
+    try {
+        Recordset& rs = Data1->recordset();
+        Globals::sharedContactRecordset = &rs;
+        DataControl::Batch batch(*Data1);
+        rs.moveFirst();
+        // The company view offers the contacts of the selected company.
+        const bool byCompany = Globals::listDisplayMode != 0 && Globals::listDisplayMode != 1;
+        const int compared =
+            rs.fieldIndex(byCompany ? QStringLiteral("CompanyName") : QStringLiteral("pName"));
+        const int name = rs.fieldIndex(QStringLiteral("pName"));
+        const QString selected = List1->text();
+        while (!rs.isEOF()) {
+            const QVariant value = rs.field(compared);
+            if (!value.isNull() && value.toString() == selected) {
+                // The fields show the contact the question is about.
+                Data1->showCurrent();
+                const auto answer = MsgBox::show(
+                    QStringLiteral("Delete ") + rs.field(name).toString() + QStringLiteral("??"),
+                    MsgBox::Buttons::OkCancel, MsgBox::Icon::Question,
+                    QStringLiteral("Delete a Contact"), MsgBox::Answer::Cancel);
+                if (answer == MsgBox::Answer::Ok) {
+                    rs.deleteCurrent();
+                    deleted = true;
+                    break;
+                }
+            }
+            rs.moveNext();
+        }
+    } catch (const std::exception& e) {
+        PendingError::set(toRunError(e));
+        if (!deleted) {
+            Globals::sharedContactRecordset = nullptr;
+            return;
+        }
+    }
+    Refresh_Click(0);
+    Globals::sharedContactRecordset = nullptr;
+}
+
+void pList::mnuDelContact_Click(qint16) {
+    Delete_Click(0);
+}
+
+void pList::Text9_LostFocus() {
+    const QString upper = Text9->text().toUpper();
+    if (upper != Text9->text())
+        Text9->setText(upper);
+}
+
+bool pList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text9 && event->type() == QEvent::FocusOut) {
+        // Menus and other windows take the focus for a while; only a real move
+        // to another control upper-cases the state.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            Text9_LostFocus();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void pList::MakeDB_Click(qint16) {
+    NewDB::showModal();
+}
+
+void pList::DBSwitch_Click(qint16) {
+    resumeStep([] { ListFiles::closeAreaCodes(); });
+    frmFM::showModal();
+}
+
+void pList::ListCopy_Click(qint16) {
+    frmCopyList::showDialog();
+}
+
+void pList::AreaCodeLookup_Click(qint16) {
+    resumeStep([] { frmAreaCodes::display(); });
+}
+
+void pList::mnuGetOLC_Click(qint16) {
+    modOutLook::GetOutlookContacts();
+}
+
+void pList::About_Click(qint16) {
+    frmAbout::display();
+}
+
+void pList::Exit_Click(qint16) {
+    close();
+    if (endProgram)
+        endProgram();
+}
+
+void pList::Exit2_Click(qint16) {
+    Exit_Click(0);
+}
+
+void pList::Form_Unload(qint16&) {
+    // The area code file goes back under its closed name. While its window still
+    // holds it the rename fails; the next switch or shutdown tries again.
+    resumeStep([] { ListFiles::closeAreaCodes(); });
+    // Leaving the record stores it.
+    Data1->close();
+}
+
+void pList::closeEvent(QCloseEvent* event) {
+    qint16 cancel = 0;
+    Form_Unload(cancel);
+    event->accept();
+}

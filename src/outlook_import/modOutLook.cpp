@@ -1,0 +1,5 @@
+#include "modOutLook.h"
+
+namespace modOutLook {
+void GetOutlookContacts() {}
+} // namespace modOutLook

@@ -1,0 +1,36 @@
+#include "ListFiles.h"
+
+#include "platform/AppFolder.h"
+#include "platform/FileSystem.h"
+
+namespace ListFiles {
+QString pathOf(const QString& fileName) {
+    return AppFolder::join(AppFolder::programFolder(), fileName);
+}
+
+QString displayName(const QString& fileName) { return fileName.left(fileName.size() - 4); }
+
+QString fileNameFor(const QString& typedName) {
+    if (typedName.toUpper().endsWith(QLatin1String(".MDB")))
+        return typedName;
+    return typedName + QStringLiteral(".mdb");
+}
+
+bool isReservedTemplate(const QString& fileName) {
+    return fileName.toUpper() == QLatin1String("TEMPLATE.MDB");
+}
+
+bool isReservedAreaCodes(const QString& fileName) {
+    return fileName.toUpper() == QLatin1String("AREACODES.MDB");
+}
+
+void closeAreaCodes() {
+    if (FileSystem::exists(pathOf(areaCodesOpen)))
+        FileSystem::rename(pathOf(areaCodesOpen), pathOf(areaCodesClosed));
+}
+
+void openAreaCodes() {
+    if (FileSystem::exists(pathOf(areaCodesClosed)))
+        FileSystem::rename(pathOf(areaCodesClosed), pathOf(areaCodesOpen));
+}
+} // namespace ListFiles
