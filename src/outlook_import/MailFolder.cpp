@@ -1,16 +1,33 @@
 #include "outlook_import/MailFolder.h"
 
+#include <algorithm>
 #include <utility>
 
 MailFolder::MailFolder(QString name, QString path, QList<ContactCard> items)
-    : m_name(std::move(name)), m_path(std::move(path)), m_items(std::move(items)) {}
+    : MailFolder(std::move(name), std::move(path), QList<QList<ContactCard>>{std::move(items)}) {}
+
+MailFolder::MailFolder(QString name, QString path, const QList<QList<ContactCard>>& files)
+    : m_name(std::move(name)), m_path(std::move(path)) {
+    qsizetype total = 0;
+    for (const QList<ContactCard>& cards : files) {
+        if (cards.isEmpty())
+            continue;
+        total += cards.size();
+        m_files.push_back(cards);
+        m_ends.push_back(total);
+    }
+}
 
 int MailFolder::count() const {
-    return int(m_items.size());
+    return m_ends.empty() ? 0 : int(m_ends.back());
 }
 
 const ContactCard* MailFolder::item(int position1Based) const {
-    if (position1Based < 1 || position1Based > m_items.size())
+    if (position1Based < 1 || position1Based > count())
         return nullptr;
-    return &m_items[position1Based - 1];
+    const qsizetype index = position1Based - 1;
+    const auto file = std::upper_bound(m_ends.begin(), m_ends.end(), index);
+    const auto f = file - m_ends.begin();
+    const qsizetype start = f == 0 ? 0 : m_ends[size_t(f - 1)];
+    return &m_files[f][index - start];
 }

@@ -5,12 +5,16 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 // A snapshot of one contacts folder: its cards in file-name order, then in the
 // order they stand in each file. Never changes once made.
 class MailFolder {
 public:
     MailFolder() = default;
     MailFolder(QString name, QString path, QList<ContactCard> items);
+    // The cards of each file in turn; the lists are shared, not copied.
+    MailFolder(QString name, QString path, const QList<QList<ContactCard>>& files);
 
     const QString& name() const { return m_name; }
     const QString& path() const { return m_path; }
@@ -22,5 +26,6 @@ public:
 private:
     QString m_name;
     QString m_path;
-    QList<ContactCard> m_items;
+    QList<QList<ContactCard>> m_files;
+    std::vector<qsizetype> m_ends; // running total of cards after each file
 };

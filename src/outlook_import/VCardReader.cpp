@@ -102,10 +102,65 @@ qsizetype findValueColon(QByteArrayView line, bool honourQuotes) {
 }
 
 bool headMentionsQuotedPrintable(QByteArrayView line) {
-    qsizetype colon = findValueColon(line, false);
-    QByteArrayView head = colon < 0 ? line : line.first(colon);
-    return QByteArray::fromRawData(head.data(), head.size()).toUpper().contains("QUOTED-PRINTABLE");
+    const QByteArrayView marker("QUOTED-PRINTABLE");
+    for (qsizetype i = 0; i + marker.size() <= line.size(); ++i) {
+        const char c = line[i];
+        if (c == ':')
+            return false;
+        if ((c == 'Q' || c == 'q') && equalsNoCase(line.sliced(i, marker.size()), marker))
+            return true;
+    }
+    return false;
 }
+
+// The properties the address book uses; all others are skipped unread.
+bool isWanted(QByteArrayView name) {
+    static constexpr const char* wanted[] = {"FN",
+                                             "N",
+                                             "ORG",
+                                             "EMAIL",
+                                             "ADR",
+                                             "TEL",
+                                             "KIND",
+                                             "X-ADDRESSBOOKSERVER-KIND",
+                                             "X-EVOLUTION-LIST"};
+    for (const char* w : wanted) {
+        if (equalsNoCase(name, w))
+            return true;
+    }
+    return false;
+}
+
+// A property's text once folded lines are joined. Most lines are not folded, so
+// a line only gets its own buffer when a continuation is added to it.
+class LogicalLine {
+public:
+    explicit LogicalLine(QByteArrayView line) : m_view(line) {}
+
+    QByteArrayView text() const { return m_joined ? QByteArrayView(m_buffer) : m_view; }
+
+    void append(QByteArrayView part) {
+        if (!m_joined) {
+            m_buffer = m_view.toByteArray();
+            m_joined = true;
+        }
+        const qsizetype room = VCardReader::MaxLineLength - m_buffer.size();
+        if (room > 0)
+            m_buffer.append(part.first(std::min(room, part.size())));
+    }
+
+    void chop() {
+        if (m_joined)
+            m_buffer.chop(1);
+        else
+            m_view.chop(1);
+    }
+
+private:
+    QByteArrayView m_view;
+    QByteArray m_buffer;
+    bool m_joined = false;
+};
 
 // An AGENT property whose card follows on the next lines (vCard 2.1).
 bool isEmptyAgent(QByteArrayView line) {
@@ -122,6 +177,20 @@ bool isEmptyAgent(QByteArrayView line) {
 }
 
 bool parseProperty(QByteArrayView line, Property& prop) {
+    // The name comes first and cannot hold quotes; skip unwanted properties early.
+    qsizetype nameEnd = 0;
+    while (nameEnd < line.size() && line[nameEnd] != ';' && line[nameEnd] != ':')
+        ++nameEnd;
+    if (nameEnd == line.size())
+        return false;
+    QByteArrayView name = trimmed(line.first(nameEnd));
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
+    if (!isWanted(name))
+        return false;
+    prop.name = name.toByteArray().toUpper();
+
     qsizetype colon = findValueColon(line, true);
     if (colon < 0)
         colon = findValueColon(line, false);
@@ -143,13 +212,6 @@ bool parseProperty(QByteArrayView line, Property& prop) {
             partStart = i + 1;
         }
     }
-    QByteArrayView name = trimmed(parts.front());
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot >= 0)
-        name = name.sliced(dot + 1);
-    if (name.isEmpty())
-        return false;
-    prop.name = name.toByteArray().toUpper();
     for (size_t p = 1; p < parts.size(); ++p) {
         QByteArrayView part = trimmed(parts[p]);
         if (part.isEmpty())
@@ -343,31 +405,26 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines)
     }
 
     // Join folded lines and quoted-printable soft line breaks into logical lines.
-    std::vector<QByteArray> logical;
+    std::vector<LogicalLine> logical;
+    logical.reserve(lines.size());
     bool quotedPrintable = false;
-    auto append = [&logical](QByteArrayView part) {
-        QByteArray& current = logical.back();
-        const qsizetype room = VCardReader::MaxLineLength - current.size();
-        if (room > 0)
-            current.append(part.first(std::min(room, part.size())));
-    };
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start,
                             std::min(l.length, VCardReader::MaxLineLength));
-        if (!logical.empty() && quotedPrintable && logical.back().endsWith('=')) {
-            logical.back().chop(1);
-            append(line);
+        if (!logical.empty() && quotedPrintable && logical.back().text().endsWith('=')) {
+            logical.back().chop();
+            logical.back().append(line);
             continue;
         }
         if (!logical.empty() && !line.isEmpty() && isBlank(line[0])) {
-            append(version == Version::V21 ? line : line.sliced(1));
+            logical.back().append(version == Version::V21 ? line : line.sliced(1));
             continue;
         }
         if (trimmed(line).isEmpty()) {
             quotedPrintable = false;
             continue;
         }
-        logical.emplace_back(line.toByteArray());
+        logical.emplace_back(line);
         quotedPrintable = headMentionsQuotedPrintable(line);
     }
 
@@ -377,8 +434,8 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines)
     QString nameFallback, org;
     QStringList address;
     Property prop;
-    for (const QByteArray& line : logical) {
-        if (!parseProperty(line, prop))
+    for (const LogicalLine& line : logical) {
+        if (!parseProperty(line.text(), prop))
             continue;
         const ValueDecoder decode(prop, version);
         const QByteArray& name = prop.name;
