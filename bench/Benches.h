@@ -1,0 +1,9 @@
+#pragma once
+#include <QList>
+
+class BenchTable;
+
+// Each benchmark adds its rows to the table.
+void benchMainWindow(BenchTable& table, const QList<int>& sizes);
+// Lists 10,000 address book cards and adds them all to a new list.
+void benchImport(BenchTable& table);
