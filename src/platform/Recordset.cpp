@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace {
@@ -47,6 +48,25 @@ void bindValue(SQLite::Statement& q, int index, const QVariant& v) {
     default:
         q.bind(index, v.toString().toStdString());
     }
+}
+
+// Columns whose declared type gives them numeric affinity.
+QStringList numericColumns(Database& db, const QString& table) {
+    return db.guarded([&] {
+        QStringList out;
+        SQLite::Statement q(db.handle(), "SELECT name, upper(type) FROM pragma_table_info(?)");
+        q.bind(1, table.toStdString());
+        while (q.executeStep()) {
+            const QString type = QString::fromStdString(q.getColumn(1).getString());
+            const bool text = type.contains(QLatin1String("CHAR")) ||
+                              type.contains(QLatin1String("CLOB")) ||
+                              type.contains(QLatin1String("TEXT"));
+            const bool blob = type.isEmpty() || type.contains(QLatin1String("BLOB"));
+            if (type.contains(QLatin1String("INT")) || (!text && !blob))
+                out << QString::fromStdString(q.getColumn(0).getString());
+        }
+        return out;
+    });
 }
 
 // Refuses a text that holds more than one statement.
@@ -92,8 +112,11 @@ Recordset::Recordset(Database& db, const QString& source) : db_(&db), source_(so
             columns_ << c;
         }
     }
+    const QStringList numericNames = numericColumns(db, table_);
+    numeric_.fill(false, columns_.size());
     QStringList quotedColumns;
     for (int i = 0; i < columns_.size(); ++i) {
+        numeric_[i] = numericNames.contains(columns_[i], Qt::CaseInsensitive);
         index_.insert(columns_[i].toLower(), i);
         quotedColumns << quoted(columns_[i]);
     }
@@ -121,6 +144,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     columns_ = std::move(other.columns_);
     index_ = std::move(other.index_);
     columnList_ = std::move(other.columnList_);
+    numeric_ = std::move(other.numeric_);
     pos_ = other.pos_;
     rowid_ = other.rowid_;
     beforeNew_ = other.beforeNew_;
@@ -216,11 +240,36 @@ void Recordset::stepTo(const QString& extraWhere, const QString& order, qint64 b
     }
 }
 
+QHash<int, QVariant> Recordset::typedEdits() const {
+    QHash<int, QVariant> out = edits_;
+    for (auto it = out.begin(); it != out.end(); ++it) {
+        if (!numeric_.value(it.key()) || it.value().typeId() != QMetaType::QString)
+            continue;
+        const QString text = it.value().toString().trimmed();
+        if (text.isEmpty()) {
+            it.value() = QVariant();
+            continue;
+        }
+        bool ok = false;
+        const qlonglong whole = text.toLongLong(&ok);
+        if (ok) {
+            it.value() = whole;
+            continue;
+        }
+        const double real = text.toDouble(&ok);
+        if (!ok || !std::isfinite(real))
+            throw RunError::of(ErrNo::TypeMismatch);
+        it.value() = real;
+    }
+    return out;
+}
+
 void Recordset::insertNew() {
+    const QHash<int, QVariant> values = typedEdits();
     QStringList names;
     QStringList marks;
     QList<int> order;
-    for (auto it = edits_.cbegin(); it != edits_.cend(); ++it)
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
         order << it.key();
     std::sort(order.begin(), order.end());
     for (int i : order) {
@@ -238,7 +287,7 @@ void Recordset::insertNew() {
         SQLite::Statement q(db_->handle(), sql.toStdString());
         int n = 1;
         for (int i : order)
-            bindValue(q, n++, edits_.value(i));
+            bindValue(q, n++, values.value(i));
         q.exec();
         rowid_ = db_->handle().getLastInsertRowid();
     } catch (const std::exception& e) {
@@ -250,9 +299,10 @@ void Recordset::insertNew() {
 }
 
 void Recordset::updateRow() {
+    const QHash<int, QVariant> values = typedEdits();
     QStringList sets;
     QList<int> order;
-    for (auto it = edits_.cbegin(); it != edits_.cend(); ++it)
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
         order << it.key();
     std::sort(order.begin(), order.end());
     for (int i : order)
@@ -267,7 +317,7 @@ void Recordset::updateRow() {
                                                    .toStdString());
             int n = 1;
             for (int i : order)
-                bindValue(q, n++, edits_.value(i));
+                bindValue(q, n++, values.value(i));
             q.bind(n, static_cast<int64_t>(rowid_));
             q.exec();
         } catch (const std::exception& e) {

@@ -19,7 +19,9 @@ class Statement;
 //
 // Leaving a changed record stores it (the storing rule): an existing record is
 // updated, a new one appended; a new record that was never changed is dropped.
-// A refused store throws and leaves the record current with its changes.
+// A refused store throws and leaves the record current with its changes. A
+// numeric column takes a number or nothing (empty text stores null); any other
+// text is refused with 13 (type mismatch) before anything is written.
 class Recordset {
 public:
     // Throws RunError: 3078 unknown table, 3131 a source that is neither a table
@@ -98,6 +100,7 @@ private:
     QString whereWith(const QString& extra) const;
     [[noreturn]] void rethrow(const std::exception& e) const;
     bool noRecords() const;
+    QHash<int, QVariant> typedEdits() const;
     void insertNew();
     void updateRow();
 
@@ -108,6 +111,8 @@ private:
     QStringList columns_;
     QHash<QString, int> index_;
     QString columnList_;
+    // Columns declared numeric (INT, REAL, NUMERIC ...): they take numbers only.
+    QVector<bool> numeric_;
 
     Pos pos_ = Pos::BOF;
     qint64 rowid_ = 0;
