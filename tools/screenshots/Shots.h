@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+// Each shot writes its pictures into outDir.
+
+// The address book import window filled from a small store (import.png).
+void shootImport(const QString& outDir);
+
+// The main window on a small list (main_window.png).
+void shootMainWindow(const QString& outDir);
+
+// The area code window after a location search (area_codes.png).
+void shootAreaCodes(const QString& outDir);
