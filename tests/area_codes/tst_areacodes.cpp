@@ -3,6 +3,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
+#include "storage/ListFiles.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -186,6 +187,17 @@ private slots:
         click(w->cmdClose);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!frmAreaCodes::instance());
+    }
+
+    void closingLetsGoOfTheFile() {
+        frmAreaCodes* w = open();
+        // While the window uses it, the file keeps its open name.
+        QVERIFY_THROWS_EXCEPTION(RunError, ListFiles::closeAreaCodes());
+        QVERIFY(folder->exists(kMdb));
+        click(w->cmdClose);
+        ListFiles::closeAreaCodes();
+        QVERIFY(folder->exists(kDat));
+        QVERIFY(!folder->exists(kMdb));
     }
 
     void notADatabaseIsReportedAndKept() {
