@@ -1,0 +1,245 @@
+#include "IniFile.h"
+
+#include "platform/AppFolder.h"
+#include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
+#include "platform/Resume.h"
+#include "platform/RunError.h"
+#include "platform/SqlErrors.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QStringList g_listing{QString()};
+
+// Names are bare file names in the application folder; anything that would
+// reach another folder is refused as a bad file name.
+QString pathFor(const QString& fileName) {
+    if (fileName == QLatin1String(".") || fileName == QLatin1String("..") ||
+        fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\')) ||
+        fileName.contains(QChar(0)))
+        throw RunError::of(ErrNo::BadFileName);
+    return AppFolder::join(AppFolder::programFolder(), fileName);
+}
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QByteArray readAllBytes(const QString& path) {
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw fromErrno(errno);
+    QByteArray bytes;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            throw fromErrno(err);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// A line ends at CR LF or a lone CR; a lone LF ends one too, since that is what
+// editors on this system write. Terminators are not part of the line, and a
+// final line without one still counts.
+QList<QByteArray> splitLines(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+// The text after the key and the one character that follows it ("=").
+QString valueAfterKey(const QByteArray& line, qsizetype keyBytes) {
+    const QString rest = QString::fromLocal8Bit(line.mid(keyBytes));
+    if (rest.isEmpty())
+        return rest;
+    return rest.mid(rest.at(0).isHighSurrogate() && rest.size() > 1 ? 2 : 1);
+}
+
+QByteArray rewritten(const QList<QByteArray>& lines, const QByteArray& section,
+                     const QByteArray& keyLine) {
+    const qsizetype eq = keyLine.indexOf('=');
+    const QByteArray keyPrefix = eq < 0 ? keyLine : keyLine.left(eq + 1);
+    QByteArray out;
+    const auto put = [&out](const QByteArray& line) {
+        out += line;
+        out += "\r\n";
+    };
+    qsizetype i = 0;
+    while (i < lines.size()) {
+        const QByteArray& line = lines.at(i++);
+        put(line);
+        if (!line.startsWith(section))
+            continue;
+        bool replaced = false;
+        while (i < lines.size() && !lines.at(i).startsWith('[')) {
+            const QByteArray& inside = lines.at(i++);
+            if (inside.startsWith(keyPrefix)) {
+                put(keyLine);
+                replaced = true;
+            } else if (!inside.isEmpty()) {
+                put(inside);
+            }
+        }
+        if (!replaced)
+            put(keyLine);
+        // The line that ends the section is copied as it is, never taken for a header.
+        if (i < lines.size())
+            put(lines.at(i++));
+    }
+    return out;
+}
+
+void writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw fromErrno(errno);
+        }
+        data += n;
+        left -= n;
+    }
+}
+
+// Makes the rename itself durable; a failure here changes nothing the user sees.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+} // namespace
+
+namespace IniFile {
+
+QString ReadIniValue(const QString& section, const QString& key, const QString& fileName) {
+    const QString name = fileName.isEmpty() ? QStringLiteral("plist.ini") : fileName;
+    QString result;
+    g_listing = QStringList{QString()};
+
+    const QString path = pathFor(name);
+    if (!FileSystem::exists(path))
+        return result;
+    const QList<QByteArray> lines = splitLines(readAllBytes(path));
+    const QByteArray sectionBytes = section.toLocal8Bit();
+    const QByteArray keyBytes = key.toLocal8Bit();
+    const bool listingMode = key.toUpper() == QLatin1String("*ALL*");
+
+    qsizetype i = 0;
+    while (i < lines.size()) {
+        const QByteArray& header = lines.at(i++);
+        if (!header.startsWith(sectionBytes))
+            continue;
+        if (listingMode) {
+            // A repeated section follows the earlier one in the listing.
+            g_listing.append(QString::fromLocal8Bit(header));
+            while (i < lines.size()) {
+                const QByteArray& line = lines.at(i++);
+                if (line.startsWith('['))
+                    break;
+                g_listing.append(QString::fromLocal8Bit(line));
+            }
+            continue;
+        }
+        // The key is looked for from the header on, through later sections too.
+        const QByteArray* line = &header;
+        for (;;) {
+            if (line->startsWith(keyBytes)) {
+                if (line->size() > keyBytes.size())
+                    result = valueAfterKey(*line, keyBytes.size());
+                break;
+            }
+            if (i >= lines.size())
+                break;
+            line = &lines.at(i++);
+        }
+    }
+    return result;
+}
+
+bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine,
+                   const QString& fileName) {
+    if (!keyLine)
+        return false;
+    const QString name = fileName.isEmpty() ? QString::fromLatin1(writerDefaultFileName) : fileName;
+    bool result = true;
+    QString temporary;
+    int out = -1;
+    bool temporaryWritten = false;
+    try {
+        const QString path = pathFor(name);
+        if (!FileSystem::exists(path))
+            return true;
+        const QByteArray content = rewritten(splitLines(readAllBytes(path)), section.toLocal8Bit(),
+                                             keyLine->toLocal8Bit());
+
+        temporary =
+            AppFolder::join(AppFolder::programFolder(), QString::fromLatin1(temporaryFileName));
+        out = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out < 0)
+            throw fromErrno(errno);
+        temporaryWritten = true;
+        struct stat old {};
+        if (::stat(native(path).constData(), &old) == 0)
+            ::fchmod(out, old.st_mode & 07777);
+        writeAll(out, content);
+        if (::fsync(out) != 0)
+            throw fromErrno(errno);
+        const int closing = ::close(out);
+        out = -1;
+        if (closing != 0)
+            throw fromErrno(errno);
+        // The complete new file takes the old one's place in one step, so the
+        // folder is never without its settings.
+        FileSystem::replace(temporary, path);
+        temporaryWritten = false;
+        syncFolder(AppFolder::programFolder());
+    } catch (const RunError& e) {
+        MsgBox::show(e.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
+        result = false;
+    } catch (const std::exception& e) {
+        MsgBox::show(toRunError(e).failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
+        result = false;
+    }
+    if (out >= 0)
+        ::close(out);
+    if (temporaryWritten)
+        ::unlink(native(temporary).constData());
+    return result;
+}
+
+QStringList listing() {
+    return g_listing;
+}
+
+} // namespace IniFile
