@@ -9,7 +9,8 @@ namespace IniFile {
 // The value of key in section (section text with its brackets, "[lastdb]"), or
 // the empty string when the file, section or key is missing. Key "*ALL*" (any
 // case) fills the listing instead and returns the empty string. An empty file
-// name means "plist.ini".
+// name means "plist.ini". A file that exists but cannot be read throws RunError;
+// a file name that is not a bare name throws 52 (bad file name).
 QString ReadIniValue(const QString& section, const QString& key,
                      const QString& fileName = QString());
 // Adds or replaces keyLine ("db=Quillary.mdb") in section by rewriting the file
