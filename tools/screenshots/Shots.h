@@ -11,3 +11,6 @@ void shootMainWindow(const QString& outDir);
 
 // The area code window after a location search (area_codes.png).
 void shootAreaCodes(const QString& outDir);
+
+// The About box and the help window it opens (about.png, help.png).
+void shootAbout(const QString& outDir);
