@@ -32,6 +32,9 @@ public:
     // failure the records open before stay open and usable.
     void refresh();
     bool hasRecordset() const { return recordset_ != nullptr && database_ != nullptr; }
+    // The open database file (null when nothing is open), for work that groups
+    // many stores into one transaction.
+    Database* database() const { return database_.get(); }
     // Throws RunError 91 when nothing is open.
     Recordset& recordset();
     // The changed flag of the current record.
