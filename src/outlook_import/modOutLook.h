@@ -1,6 +1,40 @@
 #pragma once
+#include <QString>
 
-// Placeholder until the address book import is built.
+// The only place that reads the user's address book (the mail store's
+// "Personal Folders" -> "Contacts" folder). It writes what it reads straight
+// into the import window frmContacts. Every procedure runs with errors
+// ignored: a store that cannot be read behaves as an empty folder.
 namespace modOutLook {
+
+// Appends one entry per listable contact to lstContacts and lstEmail, sets the
+// status line, ends the connection and shows frmContacts non-modally.
 void GetOutlookContacts();
-}
+// Clears the six detail fields of frmContacts, then fills them from the
+// contact whose display value equals contactName (exactly; the last such
+// contact in folder order wins).
+void DisplayContactDetails(QString contactName);
+// Ends the connection; with none open it does nothing.
+void CloseOutlook();
+
+// Where the mail store lies; empty means MailStore::defaultRoot().
+void setStoreRootForTesting(const QString& root);
+QString storeRoot();
+
+// Whether a connection is open (between opening and CloseOutlook).
+bool isConnected();
+
+} // namespace modOutLook
+
+namespace modOutLook {
+// While a FolderHold lives, every connection after the first reuses the folder
+// the first one read instead of looking at the disk again, so a long import
+// reads one state of the store once.
+class FolderHold {
+public:
+    FolderHold();
+    ~FolderHold();
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+};
+} // namespace modOutLook

@@ -1,0 +1,333 @@
+#include "frmContacts.h"
+
+#include "main_window/pList.h"
+#include "outlook_import/modOutLook.h"
+#include "platform/DataControl.h"
+#include "platform/Database.h"
+#include "platform/MsgBox.h"
+#include "platform/Recordset.h"
+#include "platform/Resume.h"
+#include "platform/RunError.h"
+#include "platform/Twips.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <SQLiteCpp/Database.h>
+
+#include <optional>
+
+QPointer<frmContacts> frmContacts::s_instance;
+
+namespace {
+
+// The import reports refused records itself; the data control would report
+// them a second time.
+class QuietRefusals {
+public:
+    explicit QuietRefusals(DataControl& dc) : dc_(dc) { dc_.setReportsRefusals(false); }
+    ~QuietRefusals() { dc_.setReportsRefusals(true); }
+    QuietRefusals(const QuietRefusals&) = delete;
+    QuietRefusals& operator=(const QuietRefusals&) = delete;
+
+private:
+    DataControl& dc_;
+};
+
+QListWidget* makeList(QWidget* parent, const QString& name, const QFont& font) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setFont(font);
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    list->setSortingEnabled(false);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+QLineEdit* makeField(QWidget* parent, const QString& name, const QFont& font) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setFont(font);
+    return field;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QFont& font) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setFont(font);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Groups the stores of one import into one transaction of the list file.
+class StoreGroup {
+public:
+    explicit StoreGroup(Database* db) : db_(db) {
+        if (!db_)
+            throw RunError::of(ErrNo::ObjectNotSet);
+        db_->guarded([this] { db_->handle().exec("BEGIN"); });
+        open_ = true;
+    }
+    ~StoreGroup() {
+        if (open_) {
+            try {
+                db_->handle().exec("ROLLBACK");
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    StoreGroup(const StoreGroup&) = delete;
+    StoreGroup& operator=(const StoreGroup&) = delete;
+
+    void commit() {
+        db_->guarded([this] { db_->handle().exec("COMMIT"); });
+        open_ = false;
+    }
+
+private:
+    Database* db_;
+    bool open_ = false;
+};
+
+void showAddFailed() {
+    MsgBox::show(QStringLiteral("An error occured while trying to perform the previous") +
+                     QStringLiteral("\r\n") +
+                     QStringLiteral("operation.Cannot add items to the Phonebook now."),
+                 MsgBox::Buttons::Ok, MsgBox::Icon::Critical, QStringLiteral("Error Occured"));
+}
+
+} // namespace
+
+frmContacts* frmContacts::instance() {
+    if (!s_instance)
+        s_instance = new frmContacts;
+    return s_instance;
+}
+
+frmContacts* frmContacts::loaded() {
+    return s_instance;
+}
+
+void frmContacts::display() {
+    frmContacts* form = instance();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
+    setObjectName(QStringLiteral("frmContacts"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("OutLook Contacts"));
+    Twips::setFixedClientSize(this, 10110, 9720);
+
+    const QFont plain = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25);
+    setFont(plain);
+
+    lstContacts = makeList(this, QStringLiteral("lstContacts"), plain);
+    Twips::place(lstContacts, 938, 540, 3015, 7080);
+    lstEmail = makeList(this, QStringLiteral("lstEmail"), plain);
+    Twips::place(lstEmail, 4020, 540, 5235, 7080);
+
+    Label1 = new QLabel(QStringLiteral("Contact Name"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(plain);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Twips::place(Label1, 930, 360, 1995, 315);
+    Label2 = new QLabel(QStringLiteral("Email Address"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(plain);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Twips::place(Label2, 4050, 360, 2205, 285);
+
+    Text1 = makeField(this, QStringLiteral("Text1"), plain);
+    Twips::place(Text1, 938, 7920, 4995, 315);
+    Text2 = makeField(this, QStringLiteral("Text2"), plain);
+    Twips::place(Text2, 938, 8250, 2955, 315);
+    Text3 = makeField(this, QStringLiteral("Text3"), plain);
+    Twips::place(Text3, 938, 8520, 2985, 315);
+    Text4 = makeField(this, QStringLiteral("Text4"), plain);
+    Twips::place(Text4, 960, 8850, 4995, 315);
+
+    auto* panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(2);
+    Picture1 = panel;
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Twips::place(Picture1, 6090, 7920, 3165, 1485);
+    cmdAdd2phonebook = makeButton(Picture1, QStringLiteral("cmdAdd2phonebook"),
+                                  QStringLiteral("Add Selected"), plain);
+    Twips::place(cmdAdd2phonebook, 210, 120, 1215, 345);
+
+    cmdClear[0] =
+        makeButton(this, QStringLiteral("cmdClear_0"), QStringLiteral("Clear Selected"), plain);
+    Twips::place(cmdClear[0], 2408, 270, 1545, 285);
+    cmdClear[1] =
+        makeButton(this, QStringLiteral("cmdClear_1"), QStringLiteral("Clear Selected"), plain);
+    Twips::place(cmdClear[1], 7710, 270, 1545, 285);
+
+    Text2a = makeField(this, QStringLiteral("Text2a"), plain);
+    Twips::place(Text2a, 3900, 8250, 705, 315);
+    Text2b = makeField(this, QStringLiteral("Text2b"), plain);
+    Twips::place(Text2b, 4598, 8250, 1335, 345);
+    Text3a = makeField(this, QStringLiteral("Text3a"), plain);
+    Twips::place(Text3a, 3930, 8580, 2025, 285);
+
+    const QList<QWidget*> tabOrder = {
+        lstContacts,      lstEmail,    Text1,       Text2,  Text3,  Text4,
+        cmdAdd2phonebook, cmdClear[0], cmdClear[1], Text2a, Text2b, Text3a};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    // A user's click (or space bar) toggles an entry; changes made here in code
+    // are no clicks.
+    connect(lstContacts, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_settingSelection)
+            lstContacts_Click();
+    });
+    connect(lstEmail, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_settingSelection)
+            lstEmail_Click();
+    });
+    for (int i = 0; i < int(cmdClear.size()); ++i)
+        connect(cmdClear[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdClear_Click(i); });
+    connect(cmdAdd2phonebook, &QPushButton::clicked, this, [this] { cmdAdd2phonebook_Click(); });
+}
+
+frmContacts::~frmContacts() {
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void frmContacts::setSelected(QListWidget* list, int row, bool selected) {
+    QListWidgetItem* entry = list->item(row);
+    if (!entry || entry->isSelected() == selected)
+        return;
+    const bool before = m_settingSelection;
+    m_settingSelection = true;
+    entry->setSelected(selected);
+    m_settingSelection = before;
+}
+
+void frmContacts::lstContacts_Click() {
+    QListWidgetItem* current = lstContacts->currentItem();
+    modOutLook::DisplayContactDetails(current ? current->text() : QString());
+}
+
+void frmContacts::lstEmail_Click() {
+    // The contact beside the clicked address takes the address's state, so the
+    // two lists stay in step whichever one the user clicks.
+    const int row = lstEmail->currentRow();
+    QListWidgetItem* address = lstEmail->item(row);
+    if (!address)
+        return;
+    setSelected(lstContacts, row, address->isSelected());
+}
+
+void frmContacts::cmdClear_Click(int index) {
+    QListWidget* list = index == 0 ? lstContacts : index == 1 ? lstEmail : nullptr;
+    if (!list)
+        return;
+    for (int row = 0; row < list->count(); ++row)
+        setSelected(list, row, false);
+}
+
+void frmContacts::cmdAdd2phonebook_Click() {
+    pList* main = pList::instance();
+    std::optional<RunError> failure;
+    const auto fail = [&failure](const std::exception& e) {
+        if (auto run = dynamic_cast<const RunError*>(&e))
+            failure = *run;
+        else
+            failure = toRunError(e);
+    };
+    try {
+        if (!main || !main->Data1)
+            throw RunError::of(ErrNo::ObjectNotSet);
+        DataControl& dc = *main->Data1;
+        Recordset& rs = dc.recordset();
+        QuietRefusals quiet(dc);
+        DataControl::Batch noRepaint(dc);
+        modOutLook::FolderHold oneReading;
+        // One transaction for the whole import instead of one per contact; it
+        // is committed before any failure is reported, so every contact added
+        // before the failure stays stored.
+        StoreGroup group(dc.database());
+        QList<int> added;
+        try {
+            for (int row = 0; row < lstContacts->count(); ++row) {
+                QListWidgetItem* entry = lstContacts->item(row);
+                if (!entry->isSelected())
+                    continue;
+                makeCurrent(row);
+                modOutLook::DisplayContactDetails(entry->text());
+                rs.addNew();
+                try {
+                    rs.setField(QStringLiteral("Pname"), entry->text());
+                    rs.setField(QStringLiteral("PAddress"), Text1->text());
+                    rs.setField(QStringLiteral("PCity"), Text2->text());
+                    rs.setField(QStringLiteral("PState"), Text2a->text());
+                    rs.setField(QStringLiteral("PZip"), Text2b->text());
+                    rs.setField(QStringLiteral("Pphone"), Text3->text());
+                    rs.setField(QStringLiteral("Pemail"), Text3a->text());
+                    rs.update();
+                } catch (...) {
+                    // A refused record must not be stored later by the main window.
+                    if (rs.isNew())
+                        rs.cancelUpdate();
+                    throw;
+                }
+                setSelected(lstContacts, row, false);
+                added.append(row);
+            }
+        } catch (const std::exception& e) {
+            fail(e);
+        }
+        try {
+            group.commit();
+        } catch (const std::exception& e) {
+            // Nothing of this import was stored: its contacts are still to add.
+            for (int row : added)
+                setSelected(lstContacts, row, true);
+            fail(e);
+        }
+    } catch (const std::exception& e) {
+        fail(e);
+    }
+    if (failure) {
+        if (failure->number() == ErrNo::DuplicateKey)
+            MsgBox::show(QStringLiteral("Contact already exists in the Phonebook!"),
+                         MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
+                         QStringLiteral("Contact Exists"));
+        else
+            showAddFailed();
+        return;
+    }
+    main->Refresh_Click(0);
+    MsgBox::show(QStringLiteral("All selected contacts were added!"), MsgBox::Buttons::Ok,
+                 MsgBox::Icon::Information, QStringLiteral("Contacts Added"));
+    // A repaint, not focus: the user may go on choosing contacts here.
+    main->update();
+}
+
+void frmContacts::makeCurrent(int row) {
+    const bool before = m_settingSelection;
+    m_settingSelection = true;
+    lstContacts->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+    m_settingSelection = before;
+}
+
+void frmContacts::Form_Unload(int&) {
+    modOutLook::CloseOutlook();
+}
+
+void frmContacts::closeEvent(QCloseEvent* event) {
+    int cancel = 0;
+    Form_Unload(cancel);
+    // Unloading is never cancelled.
+    event->accept();
+}
