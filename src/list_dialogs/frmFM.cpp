@@ -1,5 +1,250 @@
 #include "frmFM.h"
 
-frmFM::frmFM(QWidget* parent) : QDialog(parent) {}
+#include "FileControls.h"
+#include "main_window/Globals.h"
+#include "main_window/pList.h"
+#include "platform/AppFolder.h"
+#include "platform/Database.h"
+#include "platform/MsgBox.h"
+#include "platform/Recordset.h"
+#include "platform/Resume.h"
+#include "platform/Twips.h"
+#include "storage/IniFile.h"
+#include "storage/ListFiles.h"
 
-void frmFM::showModal() {}
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+frmFM* g_instance = nullptr;
+
+const QString crlf = QStringLiteral("\r\n");
+} // namespace
+
+frmFM::frmFM(QWidget* parent) : QDialog(parent) {
+    g_instance = this;
+    setObjectName(QStringLiteral("frmFM"));
+    setWindowTitle(QStringLiteral("File Maintenance"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(224, 224, 224));
+    setPalette(p);
+    setAutoFillBackground(true);
+    Twips::setFixedClientSize(this, 6450, 5220);
+
+    const QFont buttonFont = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25, true);
+
+    // Created in tab order: Drive1, Dir1, File1, Label1, OK, Cancel, Text1.
+    // The drive and folder lists lie beneath the file list, out of sight.
+    Drive1 = new DriveListBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Twips::place(Drive1, 1560, 120, 3615, 315);
+    Drive1->hide();
+
+    Dir1 = new DirListBox(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Twips::place(Dir1, 1575, 495, 3570, 990);
+    Dir1->hide();
+
+    Label1 = new QLabel(QStringLiteral("Select an Available Database"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setFont(Fonts::make(QStringLiteral("Arial"), 8.25, true));
+    Twips::place(Label1, 855, 135, 4740, 240);
+
+    File1 = new FileListBox(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setFont(Fonts::make(QStringLiteral("Arial"), 8.25));
+    Twips::place(File1, 900, 90, 4740, 4080);
+
+    const char* captions[2] = {"OK", "Cancel"};
+    const int lefts[2] = {2025, 3375};
+    for (int i = 0; i < 2; ++i) {
+        cmdButtons[i] = new QPushButton(QString::fromLatin1(captions[i]), this);
+        cmdButtons[i]->setObjectName(QStringLiteral("cmdButtons_%1").arg(i));
+        cmdButtons[i]->setFont(buttonFont);
+        cmdButtons[i]->setAutoDefault(false);
+        Twips::place(cmdButtons[i], lefts[i], 4680, 1050, 375);
+        connect(cmdButtons[i], &QPushButton::clicked, this, [this, i] { cmdButtons_Click(i); });
+    }
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Twips::place(Text1, 855, 4230, 4785, 285);
+
+    setTabOrder(File1, cmdButtons[0]);
+    setTabOrder(cmdButtons[0], cmdButtons[1]);
+    setTabOrder(cmdButtons[1], Text1);
+
+    connect(Drive1, &DriveListBox::changed, this, &frmFM::Drive1_Change);
+    connect(Dir1, &DirListBox::changed, this, &frmFM::Dir1_Change);
+    connect(File1, &FileListBox::dblClick, this, &frmFM::File1_DblClick);
+
+    Form_Load();
+}
+
+frmFM::~frmFM() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+frmFM* frmFM::instance() {
+    return g_instance;
+}
+
+void frmFM::showModal() {
+    frmFM dialog(pList::instance());
+    Twips::centreOnScreen(&dialog);
+    dialog.exec();
+}
+
+void frmFM::Form_Load() {
+    File1->setPattern(QString::fromLatin1(ListFiles::listPattern));
+    Globals::applicationFolderPath = AppFolder::programFolder();
+    if (pList* main = pList::instance())
+        main->Image2->hide();
+    Drive1->setDrive(Globals::applicationFolderPath);
+    Dir1->setPath(Globals::applicationFolderPath);
+    Text1->setText(Globals::applicationFolderPath);
+}
+
+void frmFM::Drive1_Change() {
+    Dir1->setPath(Drive1->drive());
+}
+
+void frmFM::Dir1_Change() {
+    File1->setPath(Dir1->path());
+}
+
+void frmFM::File1_DblClick() {
+    cmdButtons_Click(0);
+}
+
+void frmFM::cmdButtons_Click(int index) {
+    if (index == 0)
+        choose();
+    else
+        reject();
+}
+
+// Whether the file opens as a phonebook list. A file that does not is never made
+// current: the list open now stays current and usable.
+bool frmFM::opensAsList(const QString& fileName) {
+    try {
+        Database db(AppFolder::join(Globals::applicationFolderPath, fileName));
+        Recordset probe(db, QString::fromLatin1(Globals::contactTable));
+        if (probe.fieldIndex(QStringLiteral("pName")) < 0)
+            throw RunError::of(ErrNo::ItemNotFound);
+        return true;
+    } catch (const std::exception& e) {
+        MsgBox::show(toRunError(e).failureMessage() + crlf + QStringLiteral("\"") + fileName +
+                         QStringLiteral("\" is not a phonebook list.") + crlf +
+                         QStringLiteral("please select a phonebook database."),
+                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
+        return false;
+    }
+}
+
+void frmFM::choose() {
+    const QString f = File1->fileName();
+    if (f.isEmpty()) {
+        // Without a choice there is nothing to make current.
+        MsgBox::show(QStringLiteral("Please select a phonebook database, then press OK."),
+                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
+        return;
+    }
+    if (ListFiles::isReservedTemplate(f)) {
+        MsgBox::show(QStringLiteral("This is a template used to create new database files ...") +
+                         crlf + QStringLiteral("please select a phonebook database."),
+                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
+        return;
+    }
+    if (ListFiles::isReservedAreaCodes(f)) {
+        MsgBox::show(QStringLiteral("This is the telephone Area Codes database ...") + crlf +
+                         QStringLiteral("please select a phonebook database."),
+                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
+        return;
+    }
+    if (!opensAsList(f))
+        return;
+
+    pList* main = pList::instance();
+    if (!main) {
+        reject();
+        return;
+    }
+    DataControl& dc = *main->Data1;
+    const QString previousName = Globals::currentListName;
+    const QString previousDatabase = dc.databaseName();
+    const QString previousSource = dc.recordSource();
+    const QString settings = QString::fromLatin1(Globals::settingsFileName);
+    QString remembered;
+    resumeStep([&] {
+        remembered =
+            IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
+    });
+
+    resumeStep([&] { Globals::currentListName = f; });
+    resumeStep([&] {
+        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + f, settings);
+    });
+    const bool opened = resumeStep([&] {
+        dc.setDatabaseName(AppFolder::join(Globals::applicationFolderPath, f));
+        dc.setRecordSource(QString::fromLatin1(Globals::contactTable));
+        dc.refresh();
+    });
+    if (!opened) {
+        // The old list stays open; it stays current and remembered too.
+        const RunError failure(PendingError::number(), PendingError::description());
+        Globals::currentListName = previousName;
+        dc.setDatabaseName(previousDatabase);
+        dc.setRecordSource(previousSource);
+        if (!remembered.isEmpty())
+            IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + remembered,
+                                   settings);
+        MsgBox::show(failure.failureMessage() + crlf + QStringLiteral("\"") + f +
+                         QStringLiteral("\" is not a phonebook list.") + crlf +
+                         QStringLiteral("please select a phonebook database."),
+                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
+        return;
+    }
+    resumeStep([&] {
+        dc.recordset().moveFirst();
+        Globals::sharedContactRecordset = &dc.recordset();
+    });
+    resumeStep([&] { main->List1->clear(); });
+    resumeStep([&] {
+        Recordset& rs = dc.recordset();
+        DataControl::Batch batch(dc);
+        rs.moveFirst();
+        const int name = rs.fieldIndex(QStringLiteral("Pname"));
+        while (!rs.isEOF()) {
+            const QVariant value = rs.field(name);
+            if (!value.isNull())
+                main->List1->addItem(value.toString());
+            rs.moveNext();
+        }
+    });
+    resumeStep([&] {
+        main->Label6->setText(QStringLiteral("Individual Name"));
+        Globals::listDisplayMode = 1;
+        if (main->List1->listCount() > 0)
+            main->List1->setListIndex(0);
+    });
+    const QString display = ListFiles::displayName(f);
+    resumeStep([&] {
+        QPalette p = main->Label13->palette();
+        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        main->Label13->setPalette(p);
+        QFont font = main->Label13->font();
+        font.setFamily(Fonts::family(QStringLiteral("Arial")));
+        font.setPointSizeF(12);
+        main->Label13->setFont(font);
+        main->Label13->setText(display);
+    });
+    resumeStep(
+        [&] { main->setWindowTitle(QStringLiteral("  ") + display + QStringLiteral(" List")); });
+    accept();
+}
