@@ -70,6 +70,8 @@ NewDB::NewDB(QWidget* parent) : QDialog(parent) {
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2->setWordWrap(true);
+    // A narrower face than the default, so that the whole rule fits its frame.
+    Label2->setFont(Fonts::make(QStringLiteral("Arial"), 7.5));
     Twips::place(Label2, 855, 1890, 2895, 915);
 
     Line2 = line(this, QStringLiteral("Line2"), 2790, QColor(224, 224, 224));
