@@ -12,5 +12,8 @@ void shootMainWindow(const QString& outDir);
 // The area code window after a location search (area_codes.png).
 void shootAreaCodes(const QString& outDir);
 
+// The list chooser, new-list and copy dialogs (list_chooser.png, new_list.png, copy_list.png).
+void shootListDialogs(const QString& outDir);
+
 // The About box and the help window it opens (about.png, help.png).
 void shootAbout(const QString& outDir);
