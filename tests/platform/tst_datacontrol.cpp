@@ -1,0 +1,676 @@
+#include "platform/DataControl.h"
+#include "platform/Database.h"
+#include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
+#include "platform/Recordset.h"
+#include "platform/RunError.h"
+#include "support/TestFolder.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QtTest>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <unistd.h>
+
+namespace {
+int failureOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const RunError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QString statementFor(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1String("'"), QLatin1String("''"));
+    return QStringLiteral("select * from pName2 where pName='") + quoted + QLatin1Char('\'');
+}
+
+// The names stored in a list file, read past the data control.
+QStringList storedNames(const QString& path) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(db, "SELECT pName FROM pName2 ORDER BY rowid");
+    QStringList out;
+    while (q.executeStep())
+        out << (q.getColumn(0).isNull() ? QString()
+                                        : QString::fromStdString(q.getColumn(0).getString()));
+    return out;
+}
+
+QString storedField(const QString& path, const QString& name, const char* field) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(db, std::string("SELECT ") + field +
+                                " FROM pName2 WHERE pName = ? COLLATE BINARY");
+    q.bind(1, name.toStdString());
+    return q.executeStep() ? QString::fromStdString(q.getColumn(0).getString()) : "<none>";
+}
+
+// The names of the records, walking from the first to the end.
+QStringList walk(Recordset& rs) {
+    QStringList out;
+    if (rs.isBOF() && rs.isEOF())
+        return out;
+    rs.moveFirst();
+    while (!rs.isEOF()) {
+        out << rs.fieldText("pName");
+        rs.moveNext();
+    }
+    return out;
+}
+
+struct Fixture {
+    TestFolder folder;
+    DataControl dc;
+    QLineEdit name;
+    QLineEdit company;
+    QPlainTextEdit notes;
+
+    explicit Fixture(const QList<QStringList>& rows = {}, bool bind = true) {
+        folder.addList("List.mdb");
+        if (!rows.isEmpty())
+            folder.addContacts("List.mdb", rows);
+        if (bind) {
+            dc.bind(&name, "pName");
+            dc.bind(&company, "CompanyName");
+            dc.bind(&notes, "pNotes");
+        }
+        open("pName2");
+    }
+    QString path() const { return folder.file("List.mdb"); }
+    void open(const QString& source) {
+        dc.setDatabaseName(path());
+        dc.setRecordSource(source);
+        dc.refresh();
+    }
+    Recordset& rs() { return dc.recordset(); }
+};
+
+const QList<QStringList> fourContacts = {
+    {"Carol", "Acme"}, {"ann", "Zeta"}, {"Bob", "Acme"}, {"O'Brien", "Pub"}};
+} // namespace
+
+class tst_DataControl : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        MsgBox::setScripted(true);
+        MsgBox::clearShown();
+    }
+
+    void tableInTableOrder() {
+        Fixture f(fourContacts);
+        QCOMPARE(f.rs().recordCount(), 4);
+        QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("Carol"));
+        QCOMPARE(f.name.text(), QStringLiteral("Carol"));
+        QCOMPARE(f.company.text(), QStringLiteral("Acme"));
+        QCOMPARE(walk(f.rs()), QStringList({"Carol", "ann", "Bob", "O'Brien"}));
+        QVERIFY(f.rs().isEOF());
+        QVERIFY(!f.rs().isBOF());
+        QVERIFY(!f.rs().hasCurrent());
+        QCOMPARE(f.name.text(), QString());
+        QVERIFY(!f.dc.dataChanged());
+    }
+
+    void moves() {
+        Fixture f(fourContacts);
+        Recordset& rs = f.rs();
+        QCOMPARE(rs.absolutePosition(), 1);
+        QVERIFY(!rs.isBOF() && !rs.isEOF());
+        rs.moveLast();
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("O'Brien"));
+        QCOMPARE(rs.absolutePosition(), 4);
+        rs.movePrevious();
+        QCOMPARE(rs.fieldText("Pname"), QStringLiteral("Bob"));
+        QCOMPARE(rs.absolutePosition(), 3);
+        rs.moveFirst();
+        rs.movePrevious();
+        QVERIFY(rs.isBOF());
+        QVERIFY(!rs.isEOF());
+        QVERIFY(rs.absolutePosition() < 0);
+        QCOMPARE(failureOf([&] { rs.movePrevious(); }), 3021);
+        QCOMPARE(failureOf([&] { rs.fieldText("pName"); }), 3021);
+        rs.moveNext();
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("Carol"));
+        rs.moveLast();
+        rs.moveNext();
+        QVERIFY(rs.isEOF());
+        QVERIFY(rs.absolutePosition() < 0);
+        QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
+        rs.movePrevious();
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("O'Brien"));
+    }
+
+    void emptySet_data() {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("empty table") << "pName2";
+        QTest::newRow("select finding nothing") << statementFor("nobody");
+    }
+    void emptySet() {
+        QFETCH(QString, source);
+        Fixture f(source == "pName2" ? QList<QStringList>{} : fourContacts);
+        f.open(source);
+        Recordset& rs = f.rs();
+        QVERIFY(rs.isBOF());
+        QVERIFY(rs.isEOF());
+        QVERIFY(!rs.hasCurrent());
+        QCOMPARE(rs.recordCount(), 0);
+        QVERIFY(rs.absolutePosition() < 0);
+        QCOMPARE(failureOf([&] { rs.moveFirst(); }), 3021);
+        QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
+        QCOMPARE(failureOf([&] { rs.moveLast(); }), 3021);
+        QCOMPARE(failureOf([&] { rs.movePrevious(); }), 3021);
+        QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
+        QVERIFY(rs.isBOF() && rs.isEOF());
+        QCOMPARE(f.name.text(), QString());
+    }
+
+    void selectByName_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("exact") << "Bob" << QStringList{"Bob"};
+        QTest::newRow("ASCII case ignored") << "ANN" << QStringList{"ann"};
+        QTest::newRow("apostrophe") << "O'Brien" << QStringList{"O'Brien"};
+        QTest::newRow("non-ASCII case ignored") << "ÉMILE" << QStringList{"émile", "Émile"};
+        QTest::newRow("two alike, table order") << "dup" << QStringList{"Dup", "dup"};
+        QTest::newRow("nothing") << "Bo" << QStringList{};
+        QTest::newRow("no trailing blank match") << "Bob " << QStringList{};
+        QTest::newRow("break-out attempt") << "x'); DROP TABLE pName2; --" << QStringList{};
+        QTest::newRow("break-out attempt 2") << "x' OR '1'='1" << QStringList{};
+    }
+    void selectByName() {
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, found);
+        QList<QStringList> rows = fourContacts;
+        rows << QStringList{"Dup", "first"} << QStringList{"émile"} << QStringList{"dup", "second"}
+             << QStringList{"Émile"};
+        // Stored by the program itself, so its index follows the program's comparison.
+        Fixture f;
+        for (const QStringList& row : rows) {
+            f.rs().addNew();
+            f.rs().setField("pName", row[0]);
+            if (row.size() > 1)
+                f.rs().setField("CompanyName", row[1]);
+            f.rs().update();
+        }
+        f.open(statementFor(chosen));
+        QCOMPARE(f.rs().recordCount(), found.size());
+        QCOMPARE(walk(f.rs()), found);
+        if (!found.isEmpty()) {
+            f.rs().moveFirst();
+            QCOMPARE(f.name.text(), found.first());
+        }
+        // The table is whole and the data control goes back to it.
+        f.open("pName2");
+        QCOMPARE(f.rs().recordCount(), rows.size());
+        QCOMPARE(storedNames(f.path()).size(), rows.size());
+    }
+
+    void unbalancedSelectFails() {
+        Fixture f(fourContacts);
+        // Without doubled apostrophes the statement is broken: it fails, nothing runs.
+        QVERIFY(failureOf([&] {
+                    f.open("select * from pName2 where pName='x'); DROP TABLE pName2; --'");
+                }) != 0);
+        QCOMPARE(storedNames(f.path()).size(), 4);
+        QCOMPARE(f.rs().recordCount(), 4);
+    }
+
+    void findForward() {
+        Fixture f(fourContacts);
+        Recordset& rs = f.rs();
+        rs.find("CompanyName = 'Acme'");
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("Carol")); // current included
+        rs.moveNext();
+        rs.find("CompanyName = 'acme'");
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("Bob"));
+        QCOMPARE(f.name.text(), QStringLiteral("Bob"));
+        rs.moveNext();
+        rs.find("CompanyName = 'Acme'"); // not backwards
+        QVERIFY(rs.isEOF());
+        QVERIFY(!rs.hasCurrent());
+        rs.moveFirst();
+        rs.movePrevious();
+        rs.find("pName = 'O''Brien'"); // from before the first
+        QCOMPARE(rs.absolutePosition(), 4);
+    }
+
+    void fieldsByName() {
+        Fixture f(fourContacts);
+        Recordset& rs = f.rs();
+        QCOMPARE(rs.fieldNames().size(), 12);
+        QCOMPARE(rs.fieldIndex("Pname"), rs.fieldIndex("pName"));
+        QCOMPARE(rs.fieldIndex("PNAME"), 0);
+        QCOMPARE(rs.fieldIndex("companyname"), 1);
+        QCOMPARE(rs.fieldIndex("nope"), -1);
+        QCOMPARE(rs.fieldText("Pname"), rs.fieldText("pName"));
+        QCOMPARE(rs.field("pEmail"), QVariant()); // null stays null
+        QCOMPARE(rs.fieldText("pEmail"), QString());
+        QCOMPARE(failureOf([&] { rs.field("nope"); }), 3265);
+        QCOMPARE(failureOf([&] { rs.setField("nope", "x"); }), 3265);
+    }
+
+    void addNewAndUpdate() {
+        Fixture f(fourContacts);
+        Recordset& rs = f.rs();
+        rs.addNew();
+        QVERIFY(rs.isNew());
+        QCOMPARE(f.name.text(), QString());
+        rs.setField("Pname", "Dora");
+        rs.setField("PCity", "Oslo");
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("Dora"));
+        rs.update();
+        QVERIFY(!rs.isDirty());
+        QCOMPARE(storedNames(f.path()).last(), QStringLiteral("Dora"));
+        QCOMPARE(storedField(f.path(), "Dora", "pCity"), QStringLiteral("Oslo"));
+        QCOMPARE(rs.recordCount(), 5);
+    }
+
+    void unchangedNewRecordDropped_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("moveFirst") << 0;
+        QTest::newRow("refresh") << 1;
+        QTest::newRow("close") << 2;
+        QTest::newRow("addNew again") << 3;
+    }
+    void unchangedNewRecordDropped() {
+        QFETCH(int, how);
+        Fixture f(fourContacts);
+        f.rs().moveLast();
+        f.rs().moveNext();
+        f.rs().addNew();
+        switch (how) {
+        case 0:
+            f.rs().moveFirst();
+            QCOMPARE(f.name.text(), QStringLiteral("Carol"));
+            break;
+        case 1:
+            f.dc.refresh();
+            break;
+        case 2:
+            f.dc.close();
+            break;
+        default:
+            f.rs().addNew();
+            f.rs().moveFirst();
+            break;
+        }
+        QCOMPARE(storedNames(f.path()).size(), 4);
+        QVERIFY(MsgBox::shown().isEmpty());
+    }
+
+    // Editing a bound field and then leaving the record stores the edit.
+    void storingRule_data() {
+        QTest::addColumn<int>("field"); // 0 name (line), 1 notes (plain text)
+        QTest::addColumn<int>("leave");
+        QTest::addColumn<bool>("typed");
+        const char* fields[] = {"line", "plain"};
+        const char* leaves[] = {"moveNext", "movePrevious", "moveFirst", "refresh",
+                                "close",    "select other", "addNew"};
+        for (int fi = 0; fi < 2; ++fi)
+            for (int l = 0; l < 7; ++l)
+                for (bool typed : {true, false})
+                    QTest::addRow("%s, %s, %s", fields[fi], leaves[l], typed ? "typed" : "setText")
+                        << fi << l << typed;
+    }
+    void storingRule() {
+        QFETCH(int, field);
+        QFETCH(int, leave);
+        QFETCH(bool, typed);
+        Fixture f(fourContacts);
+        f.rs().moveNext(); // "ann"
+        QVERIFY(!f.dc.dataChanged());
+        const QString newText = field == 0 ? "Anna" : "line 1\nline 2";
+        if (field == 0) {
+            if (typed) {
+                f.name.setFocus();
+                f.name.end(false);
+                QTest::keyClicks(&f.name, "a");
+                QCOMPARE(f.name.text(), QStringLiteral("anna"));
+                f.name.setText(newText);
+            } else {
+                f.name.setText(newText);
+            }
+        } else {
+            if (typed) {
+                QTest::keyClicks(&f.notes, "line 1");
+                QTest::keyClick(&f.notes, Qt::Key_Return);
+                QTest::keyClicks(&f.notes, "line 2");
+            } else {
+                f.notes.setPlainText(newText);
+            }
+            QCOMPARE(f.notes.toPlainText(), newText);
+        }
+        QVERIFY(f.dc.dataChanged());
+        switch (leave) {
+        case 0:
+            f.rs().moveNext();
+            break;
+        case 1:
+            f.rs().movePrevious();
+            break;
+        case 2:
+            f.rs().moveFirst();
+            break;
+        case 3:
+            f.dc.refresh();
+            break;
+        case 4:
+            f.dc.close();
+            break;
+        case 5:
+            f.open(statementFor("Bob"));
+            break;
+        default:
+            f.rs().addNew();
+            break;
+        }
+        QVERIFY(!f.dc.dataChanged());
+        const QString key = field == 0 ? newText : QStringLiteral("ann");
+        QCOMPARE(storedField(f.path(), key, field == 0 ? "pName" : "pNotes"), newText);
+        QCOMPARE(storedNames(f.path()).size(), 4);
+        QVERIFY(MsgBox::shown().isEmpty());
+    }
+
+    void loadingIsNoEdit() {
+        QList<QStringList> rows = fourContacts;
+        rows[0] << ""
+                << ""
+                << ""
+                << ""
+                << ""
+                << ""
+                << ""
+                << ""
+                << ""
+                << "Note\nline";
+        Fixture f(rows);
+        QCOMPARE(f.notes.toPlainText(), QStringLiteral("Note\nline"));
+        QVERIFY(!f.dc.dataChanged());
+        QSignalSpy repositioned(&f.dc, &DataControl::repositioned);
+        f.rs().moveNext();
+        f.rs().moveFirst();
+        f.dc.refresh();
+        f.open(statementFor("Bob"));
+        QVERIFY(!f.dc.dataChanged());
+        QCOMPARE(repositioned.count(), 4);
+        QCOMPARE(f.name.text(), QStringLiteral("Bob"));
+        // Setting the text a field already shows is no change.
+        f.name.setText("Bob");
+        QVERIFY(!f.dc.dataChanged());
+        const QByteArray before = f.folder.read("List.mdb");
+        f.dc.close();
+        QCOMPARE(f.folder.read("List.mdb"), before);
+    }
+
+    void updateThroughSelectedRecord() {
+        Fixture f(fourContacts);
+        f.open(statementFor("bob"));
+        QCOMPARE(f.name.text(), QStringLiteral("Bob"));
+        f.company.setText("NewCo");
+        f.open("pName2");
+        QCOMPARE(storedField(f.path(), "Bob", "CompanyName"), QStringLiteral("NewCo"));
+        // Changing the very name the selection was made by.
+        f.open(statementFor("Bob"));
+        f.name.setText("Robert");
+        f.rs().update();
+        QCOMPARE(storedNames(f.path()), QStringList({"Carol", "ann", "Robert", "O'Brien"}));
+        QCOMPARE(f.name.text(), QStringLiteral("Robert"));
+    }
+
+    void deleteThenMoveNext() {
+        Fixture f(fourContacts);
+        Recordset& rs = f.rs();
+        rs.moveNext();
+        rs.deleteCurrent();
+        QVERIFY(!rs.hasCurrent());
+        QVERIFY(!rs.isBOF() && !rs.isEOF());
+        QCOMPARE(f.name.text(), QString());
+        QVERIFY(failureOf([&] { rs.fieldText("pName"); }) != 0);
+        rs.moveNext();
+        QCOMPARE(rs.fieldText("pName"), QStringLiteral("Bob"));
+        QCOMPARE(f.name.text(), QStringLiteral("Bob"));
+        QCOMPARE(rs.recordCount(), 3);
+        QCOMPARE(storedNames(f.path()), QStringList({"Carol", "Bob", "O'Brien"}));
+        // Deleting the last record, then moving on, ends the set.
+        rs.moveLast();
+        rs.deleteCurrent();
+        rs.moveNext();
+        QVERIFY(rs.isEOF());
+    }
+
+    void refusedStoreKeepsEdit_data() {
+        QTest::addColumn<bool>("newRecord");
+        QTest::addColumn<int>("leave");
+        QTest::newRow("existing, refresh") << false << 0;
+        QTest::newRow("existing, moveNext") << false << 1;
+        QTest::newRow("existing, update") << false << 2;
+        QTest::newRow("new, refresh") << true << 0;
+        QTest::newRow("new, moveFirst") << true << 1;
+        QTest::newRow("new, update") << true << 2;
+    }
+    void refusedStoreKeepsEdit() {
+        QFETCH(bool, newRecord);
+        QFETCH(int, leave);
+        Fixture f(fourContacts);
+        f.dc.close();
+        {
+            Database db(f.path());
+            db.handle().exec("CREATE UNIQUE INDEX pName2_unique ON pName2 (pName)");
+        }
+        f.open(statementFor("Bob"));
+        if (newRecord)
+            f.rs().addNew();
+        f.name.setText("ANN"); // a duplicate without regard to case
+        f.company.setText("Kept");
+        const auto leaveRecord = [&] {
+            switch (leave) {
+            case 0:
+                f.open("pName2");
+                break;
+            case 1:
+                if (newRecord)
+                    f.rs().moveFirst();
+                else
+                    f.rs().moveNext();
+                break;
+            default:
+                f.rs().update();
+                break;
+            }
+        };
+        QCOMPARE(failureOf(leaveRecord), 3022);
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QCOMPARE(MsgBox::last().text, RunError::of(3022).description());
+        QCOMPARE(MsgBox::last().buttons, MsgBox::Buttons::Ok);
+        // The edit is kept on the record it was made on.
+        QVERIFY(f.dc.dataChanged());
+        QCOMPARE(f.name.text(), QStringLiteral("ANN"));
+        QCOMPARE(f.company.text(), QStringLiteral("Kept"));
+        QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("ANN"));
+        QCOMPARE(f.rs().isNew(), newRecord);
+        QCOMPARE(storedNames(f.path()), QStringList({"Carol", "ann", "Bob", "O'Brien"}));
+        // Mended, it is stored at the next leaving.
+        f.name.setText("Ann B");
+        MsgBox::clearShown();
+        f.open("pName2");
+        QVERIFY(MsgBox::shown().isEmpty());
+        QCOMPARE(storedField(f.path(), "Ann B", "CompanyName"), QStringLiteral("Kept"));
+        QCOMPARE(storedNames(f.path()).size(), newRecord ? 5 : 4);
+        QCOMPARE(storedNames(f.path()).contains("Bob"), newRecord);
+    }
+
+    void refusalNotReportedWhenSwitchedOff() {
+        Fixture f(fourContacts);
+        f.dc.close();
+        {
+            Database db(f.path());
+            db.handle().exec("CREATE UNIQUE INDEX pName2_unique ON pName2 (pName)");
+        }
+        f.open("pName2");
+        f.dc.setReportsRefusals(false);
+        f.rs().addNew();
+        f.rs().setField("pName", "bob");
+        QCOMPARE(failureOf([&] { f.rs().update(); }), 3022);
+        QVERIFY(MsgBox::shown().isEmpty());
+    }
+
+    void refreshFailures_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("number");
+        QTest::newRow("missing file") << "Missing.mdb"
+                                      << "pName2" << 3024;
+        QTest::newRow("text file") << "Text.mdb"
+                                   << "pName2" << 3343;
+        QTest::newRow("empty file") << "Empty.mdb"
+                                    << "pName2" << 3343;
+        QTest::newRow("no table pName2") << "AreaCodes.mdb"
+                                         << "pName2" << 3078;
+        QTest::newRow("select on no table") << "AreaCodes.mdb" << statementFor("a") << 3078;
+        QTest::newRow("folder") << "Dir.mdb"
+                                << "pName2" << 3024;
+        QTest::newRow("bad source, same file") << "List.mdb"
+                                               << "pName3" << 3078;
+        QTest::newRow("not a select") << "List.mdb"
+                                      << "delete from pName2" << 3131;
+    }
+    void refreshFailures() {
+        QFETCH(QString, file);
+        QFETCH(QString, source);
+        QFETCH(int, number);
+        Fixture f(fourContacts);
+        f.folder.write("Text.mdb", "[lastdb]\r\ndb=Quillary.mdb\r\nThis is not a database.\r\n");
+        f.folder.write("Empty.mdb", "");
+        f.folder.install("AreaCodes.dat", "AreaCodes.mdb");
+        QDir(f.folder.path()).mkdir("Dir.mdb");
+        f.rs().moveNext();
+        f.name.setText("Ann edited");
+        f.dc.setDatabaseName(f.folder.file(file));
+        f.dc.setRecordSource(source);
+        try {
+            f.dc.refresh();
+            QFAIL("refresh did not fail");
+        } catch (const RunError& e) {
+            QCOMPARE(e.number(), number);
+            if (number == 3024 || number == 3343)
+                QVERIFY2(e.description().contains("'" + f.folder.file(file) + "'"),
+                         qPrintable(e.description()));
+            if (number == 3078)
+                QVERIFY(e.description().contains("'pName"));
+        }
+        // The edit was stored first; the records open before stay usable.
+        QCOMPARE(storedNames(f.path()), QStringList({"Carol", "Ann edited", "Bob", "O'Brien"}));
+        QVERIFY(f.dc.hasRecordset());
+        QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("Ann edited"));
+        f.rs().moveNext();
+        QCOMPARE(f.name.text(), QStringLiteral("Bob"));
+        f.company.setText("Still bound");
+        f.rs().moveFirst();
+        QCOMPARE(storedField(f.path(), "Bob", "CompanyName"), QStringLiteral("Still bound"));
+        QCOMPARE(f.rs().recordCount(), 4);
+        // The list file stays open: a copy onto it is refused.
+        QCOMPARE(failureOf([&] { FileSystem::copy(f.folder.file("Text.mdb"), f.path()); }), 70);
+        // The failed file is not held open.
+        f.folder.addList("Spare.mdb");
+        if (QFileInfo(f.folder.file(file)).isFile() && file != "List.mdb")
+            QCOMPARE(failureOf([&] {
+                         FileSystem::copy(f.folder.file("Spare.mdb"), f.folder.file(file));
+                     }),
+                     0);
+    }
+
+    void listFileDeletedWhileOpen() {
+        Fixture f(fourContacts);
+        f.rs().moveNext();
+        f.name.setText("Ann 1");
+        f.rs().moveNext();
+        QCOMPARE(storedNames(f.path()).at(1), QStringLiteral("Ann 1"));
+        QCOMPARE(::unlink(QFile::encodeName(f.path()).constData()), 0);
+        // Whatever the engine does now, it must not crash, and the data control stays usable.
+        f.name.setText("Bob 2");
+        failureOf([&] { f.rs().moveNext(); });
+        failureOf([&] { f.dc.refresh(); });
+        failureOf([&] { walk(f.rs()); });
+        f.dc.close();
+        QVERIFY(!f.dc.hasRecordset());
+        QVERIFY(!f.folder.exists("List.mdb"));
+        // A list put back under the same name opens and can be copied over once closed.
+        f.folder.addList("List.mdb");
+        f.open("pName2");
+        QCOMPARE(f.rs().recordCount(), 0);
+        f.dc.close();
+        FileSystem::copy(f.folder.file("List.mdb"), f.folder.file("Copy.mdb"));
+        FileSystem::copy(f.folder.file("Copy.mdb"), f.folder.file("List.mdb"));
+    }
+
+    void listFileTruncatedWhileOpen() {
+        Fixture f(fourContacts);
+        f.rs().moveNext();
+        f.name.setText("Ann 1");
+        f.rs().moveNext();
+        QCOMPARE(storedNames(f.path()).at(1), QStringLiteral("Ann 1"));
+        QVERIFY(QFile::resize(f.path(), 0));
+        f.name.setText("Bob 2");
+        const int moved = failureOf([&] { f.rs().moveNext(); });
+        const int refreshed = failureOf([&] { f.dc.refresh(); });
+        failureOf([&] { walk(f.rs()); });
+        failureOf([&] { f.rs().recordCount(); });
+        f.dc.close();
+        // Whatever failed was reported with a number, not a crash.
+        QVERIFY(moved >= 0 && refreshed >= 0);
+        QVERIFY(!f.dc.hasRecordset());
+    }
+
+    void batchShowsCurrentOnceAtTheEnd() {
+        Fixture f(fourContacts);
+        QSignalSpy repositioned(&f.dc, &DataControl::repositioned);
+        QSignalSpy nameChanged(&f.name, &QLineEdit::textChanged);
+        {
+            DataControl::Batch outer(f.dc);
+            {
+                DataControl::Batch inner(f.dc);
+                f.rs().moveNext();
+                f.rs().moveNext();
+            }
+            QCOMPARE(f.name.text(), QStringLiteral("Carol"));
+            f.rs().moveNext();
+            QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("O'Brien"));
+            QCOMPARE(f.name.text(), QStringLiteral("Carol"));
+            QCOMPARE(repositioned.count(), 0);
+            QCOMPARE(nameChanged.count(), 0);
+        }
+        QCOMPARE(repositioned.count(), 1);
+        QCOMPARE(nameChanged.count(), 1);
+        QCOMPARE(f.name.text(), QStringLiteral("O'Brien"));
+        QVERIFY(!f.dc.dataChanged());
+        // A batch without moves shows nothing again.
+        { DataControl::Batch idle(f.dc); }
+        QCOMPARE(repositioned.count(), 1);
+    }
+
+    void batchWalkStoresPendingEdit() {
+        Fixture f(fourContacts);
+        f.name.setText("Caroline");
+        {
+            DataControl::Batch batch(f.dc);
+            walk(f.rs());
+        }
+        QCOMPARE(storedNames(f.path()).first(), QStringLiteral("Caroline"));
+        QCOMPARE(f.name.text(), QString());
+        QVERIFY(!f.dc.dataChanged());
+    }
+
+    void recordsetBeforeRefresh() {
+        DataControl dc;
+        QVERIFY(!dc.hasRecordset());
+        QCOMPARE(failureOf([&] { dc.recordset(); }), 91);
+        QVERIFY(!dc.dataChanged());
+        dc.close();
+    }
+};
+
+QTEST_MAIN(tst_DataControl)
+#include "tst_datacontrol.moc"
