@@ -51,6 +51,9 @@ Database::Database(const QString& path) : path_(path) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         throw RunError::of(ErrNo::CouldNotFindFile, path);
+    // The engine would take an empty file for an empty database.
+    if (info.size() == 0)
+        throw RunError::of(ErrNo::UnrecognizedFormat, path);
     try {
         db_ = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READWRITE);
         sqlite3_create_collation_v2(db_->getHandle(), "NOCASE", SQLITE_UTF8, nullptr, noCase,

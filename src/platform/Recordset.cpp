@@ -376,7 +376,8 @@ void Recordset::moveLast() {
 
 void Recordset::moveNext() {
     leave();
-    if (pos_ == Pos::EOF_)
+    // With no records at all the set is at both ends: there is nowhere to go.
+    if (pos_ == Pos::EOF_ || (pos_ == Pos::BOF && noRecords()))
         throw RunError::of(ErrNo::NoCurrentRecord);
     if (pos_ == Pos::BOF) {
         stepTo(QString(), QStringLiteral("rowid"), 0, false, Pos::EOF_);
@@ -401,7 +402,7 @@ void Recordset::moveNext() {
 
 void Recordset::movePrevious() {
     leave();
-    if (pos_ == Pos::BOF)
+    if (pos_ == Pos::BOF || (pos_ == Pos::EOF_ && noRecords()))
         throw RunError::of(ErrNo::NoCurrentRecord);
     if (pos_ == Pos::EOF_)
         stepTo(QString(), QStringLiteral("rowid DESC"), 0, false, Pos::BOF);
