@@ -14,7 +14,12 @@ QHash<QString, int>& counts() {
 QString key(const QString& path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    if (!canonical.isEmpty())
+        return canonical;
+    // A file gone from its folder (deleted while open) keeps the key it was opened under.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath()
+                            : folder + QLatin1Char('/') + info.fileName();
 }
 } // namespace
 
