@@ -1,6 +1,7 @@
 #include "pList.h"
 
 #include "Globals.h"
+#include "about/Emblem.h"
 #include "about/frmAbout.h"
 #include "area_codes/frmAreaCodes.h"
 #include "list_dialogs/NewDB.h"
@@ -42,6 +43,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
     g_instance = this;
     setObjectName(QStringLiteral("pList"));
     setWindowTitle(QStringLiteral("  Quillary"));
+    setWindowIcon(Emblem::programIcon());
     buildControls();
     buildMenus();
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
@@ -132,19 +134,31 @@ void pList::Form_Load() {
 
 void pList::Refresh_Click(qint16) {
     resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
-    resumeStep([this] {
-        Data1->setDatabaseName(
-            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
-        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
-        Data1->refresh();
-    });
-    resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+    if (openWholeTable())
+        resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
     List1->clear();
     fillList(QStringLiteral("pName"), false);
     Globals::sharedContactRecordset = nullptr;
     Label6->setText(QStringLiteral("Individual Name"));
     Label13->setText(Globals::currentListName);
     Globals::listDisplayMode = 1;
+}
+
+// Points Data1 at the current list's whole table. A list that cannot be opened
+// leaves nothing of the list open before (unless an edit is still waiting to be
+// stored), so the window never lists or deletes another file's contacts.
+bool pList::openWholeTable() {
+    const bool opened = resumeStep([this] {
+        Data1->setDatabaseName(
+            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
+        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
+        Data1->refresh();
+    });
+    if (!opened && !Data1->dataChanged()) {
+        Data1->close();
+        Data1->showCurrent();
+    }
+    return opened;
 }
 
 // Walks Data1's records from the first, adding each record's field to the
@@ -168,13 +182,8 @@ void pList::fillList(const QString& fieldName, bool skipEmpty) {
 }
 
 void pList::LoadIndiv_Click(qint16) {
-    resumeStep([this] {
-        Data1->setDatabaseName(
-            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
-        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
-        Data1->refresh();
-    });
-    resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+    if (openWholeTable())
+        resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
     resumeStep([this] {
         // An empty table leaves the list as it was.
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
@@ -188,13 +197,8 @@ void pList::LoadIndiv_Click(qint16) {
 }
 
 void pList::LoadCompany_Click(qint16) {
-    resumeStep([this] {
-        Data1->setDatabaseName(
-            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
-        Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
-        Data1->refresh();
-    });
-    resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+    if (openWholeTable())
+        resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
     resumeStep([this] {
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
             List1->clear();
@@ -312,7 +316,8 @@ bool pList::eventFilter(QObject* watched, QEvent* event) {
         // Menus and other windows take the focus for a while; only a real move
         // to another control upper-cases the state.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+        if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason &&
+            reason != Qt::ActiveWindowFocusReason)
             Text9_LostFocus();
     }
     return QMainWindow::eventFilter(watched, event);

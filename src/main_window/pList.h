@@ -123,5 +123,6 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    bool openWholeTable();
     void fillList(const QString& field, bool skipEmpty);
 };
