@@ -1,6 +1,7 @@
 // The main window's controls and menus, placed as designed (twips).
 #include "pList.h"
 
+#include "about/Emblem.h"
 #include "platform/Twips.h"
 
 #include <QAction>
@@ -134,6 +135,8 @@ void pList::buildControls() {
     Text5->setObjectName(QStringLiteral("Text5"));
     Text5->setFont(arial825b);
     Text5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the next control, as in every other field.
+    Text5->setTabChangesFocus(true);
     Twips::place(Text5, 225, 5040, 9240, 2295);
     paint(Text5, lightYellow, Qt::black);
 
@@ -145,6 +148,7 @@ void pList::buildControls() {
     Image2 = new QLabel(Picture1);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setScaledContents(true);
+    Image2->setPixmap(Emblem::pixmap(60));
     Twips::place(Image2, 8910, 180, 570, 540);
 
     Label13 = label(Picture1, QStringLiteral("Label13"), QString(), 90, 45, 9510, 330,
