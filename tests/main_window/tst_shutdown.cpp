@@ -1,6 +1,7 @@
 #include "MainWindowHarness.h"
 
 #include "about/frmAbout.h"
+#include "area_codes/frmAreaCodes.h"
 #include "platform/Database.h"
 
 #include <QTimer>
@@ -18,6 +19,7 @@ private slots:
     void renameThatFailsDoesNotHoldUpTheClose();
     void editSurvivesEveryWayOut_data();
     void editSurvivesEveryWayOut();
+    void areaCodeWindowOpenedAndClosedThenExit();
     void closeBoxLeavesOtherWindowsRunning();
 };
 
@@ -110,6 +112,21 @@ void tst_shutdown::editSurvivesEveryWayOut() {
         QCOMPARE(rows.at(0).at(1), QStringLiteral("New Co 'Ltd'"));
         QCOMPARE(rows.at(0).at(5).toUpper(), QStringLiteral("WA"));
     }
+}
+
+void tst_shutdown::areaCodeWindowOpenedAndClosedThenExit() {
+    Harness h;
+    h.folder.install(closed);
+    pList& w = h.startWith({{"Amy"}});
+    w.AreaCodeLookup->trigger();
+    QVERIFY(frmAreaCodes::instance());
+    QVERIFY(h.folder.exists(open));
+    frmAreaCodes::instance()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    w.Exit->trigger();
+    QCOMPARE(h.endCalls, 1);
+    QVERIFY(h.folder.exists(closed));
+    QVERIFY(!h.folder.exists(open));
 }
 
 // The close box ends only the main window; the program runs on while another

@@ -200,6 +200,10 @@ void tst_startup::settingsFileThatCannotBeRead() {
     QCOMPARE(h.entries(), QStringList{"Kept"});
     QCOMPARE(w.Text1->text(), QStringLiteral("Kept"));
     QVERIFY(QFileInfo(h.folder.file(QStringLiteral("plist.ini"))).isDir());
+    // At most the settings writer's own report of its failure.
+    QVERIFY(MsgBox::shown().size() <= 1);
+    for (const MsgBox::Shown& s : MsgBox::shown())
+        QVERIFY2(s.text.startsWith(QLatin1Char('*')), qPrintable(s.text));
     QCOMPARE(h.storedNames(), QStringList{"Kept"});
 }
 
