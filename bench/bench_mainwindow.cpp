@@ -107,6 +107,9 @@ void benchMainWindow(BenchTable& table, const QList<int>& sizes) {
                                 w->List1->listCount();
                             }));
         const bool fillTarget = size == 1000000;
+        const int listed = w->List1->listCount();
+        table.add("entries listed, " + label, QString::number(listed), QString::number(size),
+                  listed == size);
         table.add("Refresh_Click fill, " + label, ms(fill) + " (" + ratio(fill / baseline) + ")",
                   fillTarget ? "<= 4x raw" : QString(), fill <= 4 * baseline);
 

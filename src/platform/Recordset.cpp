@@ -74,8 +74,8 @@ void checkSingleStatement(sqlite3* db, const QString& sql) {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt,
-                                      &tail);
+    const int rc =
+        sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, &tail);
     sqlite3_finalize(stmt);
     if (rc != SQLITE_OK)
         throw fromSqliteCode(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)),
@@ -86,7 +86,8 @@ void checkSingleStatement(sqlite3* db, const QString& sql) {
 } // namespace
 
 Recordset::Recordset(Database& db, const QString& source) : db_(&db), source_(source) {
-    static const QRegularExpression tableOnly(QStringLiteral("^\\s*\\[?([A-Za-z_][\\w]*)\\]?\\s*$"));
+    static const QRegularExpression tableOnly(
+        QStringLiteral("^\\s*\\[?([A-Za-z_][\\w]*)\\]?\\s*$"));
     static const QRegularExpression select(
         QStringLiteral("^\\s*select\\s+(.+?)\\s+from\\s+\\[?([A-Za-z_][\\w]*)\\]?"
                        "(?:\\s+where\\s+(.*?))?\\s*;?\\s*$"),
@@ -121,9 +122,11 @@ Recordset::Recordset(Database& db, const QString& source) : db_(&db), source_(so
         quotedColumns << quoted(columns_[i]);
     }
     columnList_ = quotedColumns.join(QLatin1Char(','));
+    quotedColumns_ = quotedColumns;
     try {
-        checkSingleStatement(db.handle().getHandle(),
-                             selectFrom(columnList_) + whereWith(QString()) + QStringLiteral(" LIMIT 0"));
+        checkSingleStatement(db.handle().getHandle(), selectFrom(columnList_) +
+                                                          whereWith(QString()) +
+                                                          QStringLiteral(" LIMIT 0"));
     } catch (const RunError&) {
         throw;
     } catch (const std::exception& e) {
@@ -150,6 +153,10 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     beforeNew_ = other.beforeNew_;
     cursor_ = std::move(other.cursor_);
     cursorOnRow_ = other.cursorOnRow_;
+    quotedColumns_ = std::move(other.quotedColumns_);
+    cursorSlots_ = std::move(other.cursorSlots_);
+    wanted_ = other.wanted_;
+    cursorMask_ = other.cursorMask_;
     cache_ = std::move(other.cache_);
     cached_ = other.cached_;
     edits_ = std::move(other.edits_);
@@ -175,7 +182,8 @@ QString Recordset::whereWith(const QString& extra) const {
         parts << QLatin1Char('(') + condition_ + QLatin1Char(')');
     if (!extra.isEmpty())
         parts << extra;
-    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QLatin1String(" AND "));
+    return parts.isEmpty() ? QString()
+                           : QStringLiteral(" WHERE ") + parts.join(QLatin1String(" AND "));
 }
 
 void Recordset::invalidateCursor() {
@@ -191,10 +199,9 @@ void Recordset::moved() {
 
 bool Recordset::noRecords() const {
     try {
-        SQLite::Statement q(db_->handle(),
-                            (selectFrom(QStringLiteral("1")) + whereWith(QString()) +
-                             QStringLiteral(" LIMIT 1"))
-                                .toStdString());
+        SQLite::Statement q(db_->handle(), (selectFrom(QStringLiteral("1")) + whereWith(QString()) +
+                                            QStringLiteral(" LIMIT 1"))
+                                               .toStdString());
         return !q.executeStep();
     } catch (const std::exception& e) {
         rethrow(e);
@@ -213,14 +220,27 @@ bool Recordset::isEOF() const {
     return pos_ == Pos::BOF && noRecords();
 }
 
-bool Recordset::hasCurrent() const { return pos_ == Pos::Row || pos_ == Pos::New; }
+bool Recordset::hasCurrent() const {
+    return pos_ == Pos::Row || pos_ == Pos::New;
+}
 
-void Recordset::stepTo(const QString& extraWhere, const QString& order, qint64 bound,
-                       bool useBound, Pos ifNone) {
+void Recordset::stepTo(const QString& extraWhere, const QString& order, qint64 bound, bool useBound,
+                       Pos ifNone) {
     invalidateCursor();
     try {
-        const QString sql = selectFrom(QStringLiteral("rowid,") + columnList_) +
-                            whereWith(extraWhere) + QStringLiteral(" ORDER BY ") + order;
+        // The cursor carries only the fields read on this walk so far: a walk that
+        // reads one field decodes one field per row.
+        QStringList carried{QStringLiteral("rowid")};
+        cursorSlots_.assign(static_cast<size_t>(columns_.size()), -1);
+        for (int i = 0; i < columns_.size() && i < 64; ++i) {
+            if (wanted_ & (quint64(1) << i)) {
+                cursorSlots_[static_cast<size_t>(i)] = static_cast<int>(carried.size());
+                carried << quotedColumns_[i];
+            }
+        }
+        cursorMask_ = wanted_;
+        const QString sql = selectFrom(carried.join(QLatin1Char(','))) + whereWith(extraWhere) +
+                            QStringLiteral(" ORDER BY ") + order;
         auto q = std::make_unique<SQLite::Statement>(db_->handle(), sql.toStdString());
         if (useBound)
             q->bind(1, static_cast<int64_t>(bound));
@@ -310,11 +330,11 @@ void Recordset::updateRow() {
     if (!sets.isEmpty()) {
         invalidateCursor();
         try {
-            SQLite::Statement q(db_->handle(), (QStringLiteral("UPDATE ") + quoted(table_) +
-                                                QStringLiteral(" SET ") +
-                                                sets.join(QLatin1Char(',')) +
-                                                QStringLiteral(" WHERE rowid=?"))
-                                                   .toStdString());
+            SQLite::Statement q(db_->handle(),
+                                (QStringLiteral("UPDATE ") + quoted(table_) +
+                                 QStringLiteral(" SET ") + sets.join(QLatin1Char(',')) +
+                                 QStringLiteral(" WHERE rowid=?"))
+                                    .toStdString());
             int n = 1;
             for (int i : order)
                 bindValue(q, n++, values.value(i));
@@ -355,6 +375,8 @@ void Recordset::leave() {
 
 void Recordset::moveFirst() {
     leave();
+    // A new walk learns afresh which fields it reads.
+    wanted_ = 0;
     stepTo(QString(), QStringLiteral("rowid"), 0, false, Pos::EOF_);
     if (pos_ != Pos::Row) {
         pos_ = Pos::BOF;
@@ -381,7 +403,7 @@ void Recordset::moveNext() {
         throw RunError::of(ErrNo::NoCurrentRecord);
     if (pos_ == Pos::BOF) {
         stepTo(QString(), QStringLiteral("rowid"), 0, false, Pos::EOF_);
-    } else if (pos_ == Pos::Row && cursor_ && cursorOnRow_) {
+    } else if (pos_ == Pos::Row && cursor_ && cursorOnRow_ && (wanted_ & ~cursorMask_) == 0) {
         cached_ = false;
         try {
             if (cursor_->executeStep()) {
@@ -413,9 +435,9 @@ void Recordset::movePrevious() {
 
 qint64 Recordset::recordCount() {
     try {
-        SQLite::Statement q(db_->handle(), (selectFrom(QStringLiteral("count(*)")) +
-                                            whereWith(QString()))
-                                               .toStdString());
+        SQLite::Statement q(
+            db_->handle(),
+            (selectFrom(QStringLiteral("count(*)")) + whereWith(QString())).toStdString());
         q.executeStep();
         return q.getColumn(0).getInt64();
     } catch (const std::exception& e) {
@@ -454,8 +476,8 @@ void Recordset::find(const QString& criterion) {
     }
     const QString extra = QLatin1Char('(') + criterion + QStringLiteral(") AND rowid >= ?");
     try {
-        checkSingleStatement(db_->handle().getHandle(), selectFrom(QStringLiteral("rowid")) +
-                                                            whereWith(extra));
+        checkSingleStatement(db_->handle().getHandle(),
+                             selectFrom(QStringLiteral("rowid")) + whereWith(extra));
     } catch (const RunError&) {
         throw;
     } catch (const std::exception& e) {
@@ -466,7 +488,9 @@ void Recordset::find(const QString& criterion) {
     moved();
 }
 
-int Recordset::fieldIndex(const QString& name) const { return index_.value(name.toLower(), -1); }
+int Recordset::fieldIndex(const QString& name) const {
+    return index_.value(name.toLower(), -1);
+}
 
 int Recordset::checkedIndex(const QString& name) const {
     const int i = fieldIndex(name);
@@ -479,9 +503,9 @@ void Recordset::loadCache() const {
     if (cached_)
         return;
     try {
-        SQLite::Statement q(db_->handle(), (selectFrom(columnList_) +
-                                            QStringLiteral(" WHERE rowid=?"))
-                                               .toStdString());
+        SQLite::Statement q(
+            db_->handle(),
+            (selectFrom(columnList_) + QStringLiteral(" WHERE rowid=?")).toStdString());
         q.bind(1, static_cast<int64_t>(rowid_));
         cache_.fill(QVariant(), columns_.size());
         if (q.executeStep())
@@ -504,20 +528,26 @@ QVariant Recordset::field(int index) const {
         return it.value();
     if (pos_ == Pos::New)
         return QVariant();
-    if (cursor_ && cursorOnRow_) {
+    if (cursor_ && cursorOnRow_ && cursorSlots_[static_cast<size_t>(index)] >= 0) {
         try {
-            return valueOf(cursor_->getColumn(index + 1));
+            return valueOf(cursor_->getColumn(cursorSlots_[static_cast<size_t>(index)]));
         } catch (const std::exception& e) {
             rethrow(e);
         }
     }
+    if (index < 64)
+        wanted_ |= quint64(1) << index;
     loadCache();
     return cache_.value(index);
 }
 
-QVariant Recordset::field(const QString& name) const { return field(checkedIndex(name)); }
+QVariant Recordset::field(const QString& name) const {
+    return field(checkedIndex(name));
+}
 
-QString Recordset::fieldText(const QString& name) const { return field(name).toString(); }
+QString Recordset::fieldText(const QString& name) const {
+    return field(name).toString();
+}
 
 void Recordset::setField(int index, const QVariant& value) {
     if (index < 0 || index >= columns_.size())

@@ -6,6 +6,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Database;
 namespace SQLite {
@@ -119,6 +120,11 @@ private:
     Saved beforeNew_{Pos::BOF, 0};
     std::unique_ptr<SQLite::Statement> cursor_;
     bool cursorOnRow_ = false;
+    QStringList quotedColumns_;
+    // Fields read on this walk (bit per field) and where the cursor carries them.
+    mutable quint64 wanted_ = 0;
+    quint64 cursorMask_ = 0;
+    std::vector<int> cursorSlots_;
     mutable QVector<QVariant> cache_;
     mutable bool cached_ = false;
     QHash<int, QVariant> edits_;

@@ -1,73 +1,227 @@
 #include "SortedStringModel.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+// The letters without their accents: "Émile" files under E, not after "Zoe".
+QString baseLetters(const QString& s) {
+    const QString d = s.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(d.size());
+    for (QChar c : d)
+        if (c.category() != QChar::Mark_NonSpacing)
+            out += c;
+    return out;
+}
+
+// Appends the primary sort key of a text (letters folded, accents dropped) as
+// bytes that compare in list order; returns whether the text was plain ASCII.
+// Keys of the Latin letters up to U+024F, worked out once: most accented names
+// need no normalization per entry.
+const std::vector<std::string>& latinKeys() {
+    static const std::vector<std::string> table = [] {
+        std::vector<std::string> t(0x250);
+        for (char16_t u = 0; u < 0x250; ++u)
+            t[u] = baseLetters(QString(QChar(u))).toCaseFolded().toStdString();
+        return t;
+    }();
+    return table;
+}
+
+bool appendKey(const char16_t* s, qsizetype length, std::string& out) {
+    const size_t start = out.size();
+    bool ascii = true;
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t u = s[i];
+        if (u >= 0x80 && u < 0x250) {
+            ascii = false;
+            out += latinKeys()[u];
+            continue;
+        }
+        if (u >= 0x80) {
+            out.resize(start);
+            const QString text(reinterpret_cast<const QChar*>(s), length);
+            out += baseLetters(text).toCaseFolded().toStdString();
+            return false;
+        }
+        out.push_back(static_cast<char>(u >= 'A' && u <= 'Z' ? u + 32 : u));
+    }
+    return ascii;
+}
+
+struct Keyed {
+    quint64 high; // the key's first sixteen bytes, big-endian: most comparisons end here
+    quint64 low;
+    quint32 offset;
+    quint32 length;
+    quint32 id; // entries added earlier have smaller ids
+    bool ascii;
+};
+
+quint64 bytesAt(const std::string& arena, size_t offset, size_t length, size_t from) {
+    quint64 v = 0;
+    for (size_t b = from; b < from + 8; ++b)
+        v = (v << 8) | (b < length ? static_cast<unsigned char>(arena[offset + b]) : 0u);
+    return v;
+}
+
+int compareKeys(const std::string& arena, const Keyed& a, const Keyed& b) {
+    if (a.high != b.high)
+        return a.high < b.high ? -1 : 1;
+    if (a.low != b.low)
+        return a.low < b.low ? -1 : 1;
+    const quint32 n = std::min(a.length, b.length);
+    if (n > 16) {
+        const int c =
+            std::memcmp(arena.data() + a.offset + 16, arena.data() + b.offset + 16, n - 16);
+        if (c != 0)
+            return c;
+    }
+    return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+}
+} // namespace
 
 bool SortedStringModel::lessThan(const QString& a, const QString& b) {
+    std::string ka;
+    std::string kb;
+    appendKey(reinterpret_cast<const char16_t*>(a.utf16()), a.size(), ka);
+    appendKey(reinterpret_cast<const char16_t*>(b.utf16()), b.size(), kb);
+    if (ka != kb)
+        return ka < kb;
+    // An accent only decides between otherwise equal names.
     return a.compare(b, Qt::CaseInsensitive) < 0;
 }
 
-void SortedStringModel::add(const QString& entry) { pending_.push_back(entry); }
+void SortedStringModel::add(const QString& entry) {
+    starts_.push_back(static_cast<quint32>(text_.size()));
+    lengths_.push_back(static_cast<quint32>(entry.size()));
+    const char16_t* chars = reinterpret_cast<const char16_t*>(entry.utf16());
+    text_.insert(text_.end(), chars, chars + entry.size());
+}
 
 void SortedStringModel::clear() {
     beginResetModel();
-    entries_.clear();
-    entries_.shrink_to_fit();
-    pending_.clear();
+    text_.clear();
+    text_.shrink_to_fit();
+    starts_.clear();
+    starts_.shrink_to_fit();
+    lengths_.clear();
+    lengths_.shrink_to_fit();
+    sorted_.clear();
+    sorted_.shrink_to_fit();
     endResetModel();
 }
 
-int SortedStringModel::flush(int keepRow) {
-    if (pending_.empty())
-        return keepRow;
-    std::stable_sort(pending_.begin(), pending_.end(), lessThan);
-    beginResetModel();
-    if (entries_.empty()) {
-        entries_.swap(pending_);
+QStringView SortedStringModel::viewOf(quint32 id) const {
+    return QStringView(text_.data() + starts_[id], static_cast<qsizetype>(lengths_[id]));
+}
+
+QString SortedStringModel::textOf(quint32 id) const {
+    return QString(reinterpret_cast<const QChar*>(text_.data() + starts_[id]),
+                   static_cast<qsizetype>(lengths_[id]));
+}
+
+// The pending entries in list order, sorted by keys made once per entry.
+std::vector<quint32> SortedStringModel::sortedPending() {
+    const size_t first = sorted_.size();
+    const size_t n = starts_.size() - first;
+    std::string arena;
+    arena.reserve(n * 16);
+    std::vector<Keyed> keyed(n);
+    for (size_t i = 0; i < n; ++i) {
+        const quint32 id = static_cast<quint32>(first + i);
+        const size_t offset = arena.size();
+        const bool ascii = appendKey(text_.data() + starts_[id], lengths_[id], arena);
+        const size_t length = arena.size() - offset;
+        keyed[i] = {bytesAt(arena, offset, length, 0),
+                    bytesAt(arena, offset, length, 8),
+                    static_cast<quint32>(offset),
+                    static_cast<quint32>(length),
+                    id,
+                    ascii};
+    }
+    auto less = [&](const Keyed& a, const Keyed& b) {
+        const int c = compareKeys(arena, a, b);
+        if (c != 0)
+            return c < 0;
+        if (!a.ascii || !b.ascii) {
+            const int s = viewOf(a.id).compare(viewOf(b.id), Qt::CaseInsensitive);
+            if (s != 0)
+                return s < 0;
+        }
+        return a.id < b.id;
+    };
+    // Two halves sorted side by side, then merged.
+    const auto middle = keyed.begin() + static_cast<std::ptrdiff_t>(n / 2);
+    if (n >= 65536) {
+        std::thread second([&] { std::sort(middle, keyed.end(), less); });
+        std::sort(keyed.begin(), middle, less);
+        second.join();
+        std::inplace_merge(keyed.begin(), middle, keyed.end(), less);
     } else {
-        std::vector<QString> merged;
-        merged.reserve(entries_.size() + pending_.size());
+        std::sort(keyed.begin(), keyed.end(), less);
+    }
+    std::vector<quint32> ids;
+    ids.reserve(n);
+    for (const Keyed& k : keyed)
+        ids.push_back(k.id);
+    return ids;
+}
+
+int SortedStringModel::flush(int keepRow) {
+    if (!hasPending())
+        return keepRow;
+    std::vector<quint32> pending = sortedPending();
+    beginResetModel();
+    if (sorted_.empty()) {
+        sorted_.swap(pending);
+    } else {
+        std::vector<quint32> merged;
+        merged.reserve(sorted_.size() + pending.size());
         size_t i = 0;
         size_t j = 0;
         int kept = -1;
-        while (i < entries_.size() || j < pending_.size()) {
+        while (i < sorted_.size() || j < pending.size()) {
             // Existing entries go before equal new ones, as a list box inserts.
-            const bool takeOld = j == pending_.size() ||
-                                 (i < entries_.size() && !lessThan(pending_[j], entries_[i]));
+            const bool takeOld =
+                j == pending.size() ||
+                (i < sorted_.size() && !lessThan(textOf(pending[j]), textOf(sorted_[i])));
             if (takeOld) {
                 if (static_cast<int>(i) == keepRow)
                     kept = static_cast<int>(merged.size());
-                merged.push_back(std::move(entries_[i++]));
+                merged.push_back(sorted_[i++]);
             } else {
-                merged.push_back(std::move(pending_[j++]));
+                merged.push_back(pending[j++]);
             }
         }
-        entries_.swap(merged);
+        sorted_.swap(merged);
         keepRow = kept;
     }
-    pending_.clear();
-    pending_.shrink_to_fit();
     endResetModel();
     return keepRow;
 }
 
 int SortedStringModel::count() {
     flush();
-    return static_cast<int>(entries_.size());
+    return static_cast<int>(sorted_.size());
 }
 
 QString SortedStringModel::entry(int row) {
     flush();
-    return row >= 0 && row < static_cast<int>(entries_.size()) ? entries_[row] : QString();
+    return row >= 0 && row < static_cast<int>(sorted_.size()) ? textOf(sorted_[row]) : QString();
 }
 
 int SortedStringModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(sorted_.size());
 }
 
 QVariant SortedStringModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= static_cast<int>(entries_.size()))
+    if (!index.isValid() || index.row() >= static_cast<int>(sorted_.size()))
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return entries_[index.row()];
+        return textOf(sorted_[index.row()]);
     return {};
 }

@@ -4,9 +4,11 @@
 #include <vector>
 
 // The entries of a sorted list box: plain strings kept in alphabetical order
-// without regard to case (for all letters), equal entries in the order added.
-// Entries added one by one are gathered and merged in one sort when next read,
-// so filling a list of a million entries stays n log n.
+// without regard to case or accents (an accent only decides between otherwise
+// equal names), equal entries in the order added. Entries added one by one are
+// gathered and merged in one sort when next read, so filling a list of a
+// million entries stays n log n. The texts live in one buffer, not one
+// allocation each, so a million entries take tens of megabytes.
 class SortedStringModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -17,7 +19,7 @@ public:
     // Merges pending entries. keepRow is a row before the merge; returns where it
     // is afterwards (-1 stays -1).
     int flush(int keepRow = -1);
-    bool hasPending() const { return !pending_.empty(); }
+    bool hasPending() const { return sorted_.size() < starts_.size(); }
     int count();
     QString entry(int row);
 
@@ -27,6 +29,12 @@ public:
     static bool lessThan(const QString& a, const QString& b);
 
 private:
-    std::vector<QString> entries_;
-    std::vector<QString> pending_;
+    QString textOf(quint32 id) const;
+    QStringView viewOf(quint32 id) const;
+    std::vector<quint32> sortedPending();
+
+    std::vector<char16_t> text_;   // every entry's characters, in the order added
+    std::vector<quint32> starts_;  // where each entry begins in text_
+    std::vector<quint32> lengths_; // and how long it is
+    std::vector<quint32> sorted_;  // entry ids in list order (the merged entries)
 };
