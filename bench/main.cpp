@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     }
     BenchTable table;
     benchMainWindow(table, sizes);
+    benchImport(table);
     print(table);
     return 0;
 }

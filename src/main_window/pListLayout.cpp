@@ -4,6 +4,7 @@
 #include "about/Emblem.h"
 #include "platform/Twips.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,7 +22,9 @@ const QColor navy(0, 0, 128);
 void paint(QWidget* w, const QColor& background, const QColor& text = QColor()) {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::Base, background);
+    // A panel's colour is its own: text fields on it keep their white ground.
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractScrollArea*>(w))
+        p.setColor(QPalette::Base, background);
     if (text.isValid()) {
         p.setColor(QPalette::Text, text);
         p.setColor(QPalette::WindowText, text);
