@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <thread>
 
 namespace {
 // The letters without their accents: "Émile" files under E, not after "Zoe".
@@ -82,6 +81,46 @@ int compareKeys(const std::string& arena, const Keyed& a, const Keyed& b) {
     }
     return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
 }
+// The key byte at depth, 0 past the key's end (shorter keys sort first).
+inline unsigned byteAt(const std::string& arena, const Keyed& k, size_t depth) {
+    if (depth >= k.length)
+        return 0;
+    if (depth < 8)
+        return static_cast<unsigned>((k.high >> (56 - 8 * depth)) & 0xff) + 1;
+    if (depth < 16)
+        return static_cast<unsigned>((k.low >> (56 - 8 * (depth - 8))) & 0xff) + 1;
+    return static_cast<unsigned char>(arena[k.offset + depth]) + 1u;
+}
+
+// Most-significant-byte radix sort of keyed[lo, hi) on key bytes from depth on.
+template <class Less>
+void radixSort(std::vector<Keyed>& keyed, std::vector<Keyed>& scratch, size_t lo, size_t hi,
+               size_t depth, const std::string& arena, const Less& less) {
+    if (hi - lo < 48 || depth > 64) {
+        std::stable_sort(keyed.begin() + static_cast<std::ptrdiff_t>(lo),
+                         keyed.begin() + static_cast<std::ptrdiff_t>(hi), less);
+        return;
+    }
+    size_t counts[258] = {};
+    for (size_t i = lo; i < hi; ++i)
+        ++counts[byteAt(arena, keyed[i], depth) + 1];
+    for (size_t b = 1; b < 258; ++b)
+        counts[b] += counts[b - 1];
+    size_t starts[257];
+    std::copy(counts, counts + 257, starts);
+    for (size_t i = lo; i < hi; ++i)
+        scratch[lo + counts[byteAt(arena, keyed[i], depth)]++] = keyed[i];
+    std::copy(scratch.begin() + static_cast<std::ptrdiff_t>(lo),
+              scratch.begin() + static_cast<std::ptrdiff_t>(hi),
+              keyed.begin() + static_cast<std::ptrdiff_t>(lo));
+    // Bucket 0 holds keys that ended here: all equal, already in the order added.
+    for (size_t b = 1; b < 257; ++b) {
+        const size_t from = lo + starts[b];
+        const size_t to = lo + counts[b];
+        if (to - from > 1)
+            radixSort(keyed, scratch, from, to, depth + 1, arena, less);
+    }
+}
 } // namespace
 
 bool SortedStringModel::lessThan(const QString& a, const QString& b) {
@@ -154,15 +193,20 @@ std::vector<quint32> SortedStringModel::sortedPending() {
         }
         return a.id < b.id;
     };
-    // Two halves sorted side by side, then merged.
-    const auto middle = keyed.begin() + static_cast<std::ptrdiff_t>(n / 2);
-    if (n >= 65536) {
-        std::thread second([&] { std::sort(middle, keyed.end(), less); });
-        std::sort(keyed.begin(), middle, less);
-        second.join();
-        std::inplace_merge(keyed.begin(), middle, keyed.end(), less);
-    } else {
-        std::sort(keyed.begin(), keyed.end(), less);
+    // Keys are spread by their bytes (a stable radix sort, so equal keys stay in
+    // the order added); small groups are finished by comparison.
+    std::vector<Keyed> scratch(n);
+    radixSort(keyed, scratch, 0, n, 0, arena, less);
+    // Equal letters, different accents: the accents decide.
+    for (size_t i = 0; i < n;) {
+        size_t j = i + 1;
+        bool accented = !keyed[i].ascii;
+        while (j < n && compareKeys(arena, keyed[i], keyed[j]) == 0)
+            accented |= !keyed[j++].ascii;
+        if (accented && j - i > 1)
+            std::stable_sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
+                             keyed.begin() + static_cast<std::ptrdiff_t>(j), less);
+        i = j;
     }
     std::vector<quint32> ids;
     ids.reserve(n);
