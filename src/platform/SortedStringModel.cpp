@@ -96,9 +96,9 @@ inline unsigned byteAt(const std::string& arena, const Keyed& k, size_t depth) {
 template <class Less>
 void radixSort(std::vector<Keyed>& keyed, std::vector<Keyed>& scratch, size_t lo, size_t hi,
                size_t depth, const std::string& arena, const Less& less) {
-    if (hi - lo < 48 || depth > 64) {
-        std::stable_sort(keyed.begin() + static_cast<std::ptrdiff_t>(lo),
-                         keyed.begin() + static_cast<std::ptrdiff_t>(hi), less);
+    if (hi - lo < 2048 || depth > 64) {
+        std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(lo),
+                  keyed.begin() + static_cast<std::ptrdiff_t>(hi), less);
         return;
     }
     size_t counts[258] = {};
@@ -184,14 +184,11 @@ std::vector<quint32> SortedStringModel::sortedPending() {
     }
     auto less = [&](const Keyed& a, const Keyed& b) {
         const int c = compareKeys(arena, a, b);
-        if (c != 0)
-            return c < 0;
-        if (!a.ascii || !b.ascii) {
-            const int s = viewOf(a.id).compare(viewOf(b.id), Qt::CaseInsensitive);
-            if (s != 0)
-                return s < 0;
-        }
-        return a.id < b.id;
+        return c != 0 ? c < 0 : a.id < b.id;
+    };
+    auto accentLess = [&](const Keyed& a, const Keyed& b) {
+        const int s = viewOf(a.id).compare(viewOf(b.id), Qt::CaseInsensitive);
+        return s != 0 ? s < 0 : a.id < b.id;
     };
     // Keys are spread by their bytes (a stable radix sort, so equal keys stay in
     // the order added); small groups are finished by comparison.
@@ -203,9 +200,13 @@ std::vector<quint32> SortedStringModel::sortedPending() {
         bool accented = !keyed[i].ascii;
         while (j < n && compareKeys(arena, keyed[i], keyed[j]) == 0)
             accented |= !keyed[j++].ascii;
-        if (accented && j - i > 1)
-            std::stable_sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
-                             keyed.begin() + static_cast<std::ptrdiff_t>(j), less);
+        // Runs of one and the same text (the usual duplicates) are already in order.
+        bool differ = false;
+        for (size_t k = i + 1; accented && k < j && !differ; ++k)
+            differ = viewOf(keyed[k].id) != viewOf(keyed[i].id);
+        if (differ)
+            std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
+                      keyed.begin() + static_cast<std::ptrdiff_t>(j), accentLess);
         i = j;
     }
     std::vector<quint32> ids;
