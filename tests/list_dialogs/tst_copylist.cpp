@@ -34,7 +34,7 @@ QByteArray bytesOf(const QString& path) {
 }
 } // namespace
 
-class tst_copylist : public QObject {
+class tst_copylist : public QObject, ListDialogsFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -55,34 +55,24 @@ private slots:
     void copyCommandShowsTheDialog();
 
 private:
-    std::unique_ptr<TestFolder> folder;
     std::unique_ptr<QTemporaryDir> destination;
-    std::unique_ptr<pList> main;
 
     void openHome();
     QString target(const QString& name) const { return destination->filePath(name); }
 };
 
 void tst_copylist::init() {
-    Globals::reset();
-    MsgBox::setScripted(true);
-    MsgBox::clearShown();
+    setUpFolder();
     FolderDialog::setScripted(true);
     FolderDialog::clearAsked();
-    folder = std::make_unique<TestFolder>();
-    folder->install(QStringLiteral("Template.dat"));
-    folder->install(QStringLiteral("AreaCodes.dat"));
-    folder->install(QStringLiteral("plist.ini"));
     destination = std::make_unique<QTemporaryDir>();
     main = std::make_unique<pList>();
 }
 
 void tst_copylist::cleanup() {
-    main.reset();
     destination.reset();
-    folder.reset();
     FileSystem::failNextCopyWith(0);
-    Globals::reset();
+    tearDownFolder();
 }
 
 void tst_copylist::openHome() {

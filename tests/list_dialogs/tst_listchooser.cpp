@@ -34,7 +34,7 @@ void select(frmFM& dialog, const QString& name) {
 }
 } // namespace
 
-class tst_listchooser : public QObject {
+class tst_listchooser : public QObject, ListDialogsFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -54,37 +54,15 @@ private slots:
     void switchCommandRenamesAreaCodesBackFirst();
 
 private:
-    std::unique_ptr<TestFolder> folder;
-    std::unique_ptr<pList> main;
-
-    // Makes Home.mdb (two contacts) the open list of the main window.
-    void openHome();
 };
 
 void tst_listchooser::init() {
-    Globals::reset();
-    MsgBox::setScripted(true);
-    MsgBox::clearShown();
-    folder = std::make_unique<TestFolder>();
-    folder->install(QStringLiteral("Template.dat"));
-    folder->install(QStringLiteral("AreaCodes.dat"));
-    folder->install(QStringLiteral("plist.ini"));
+    setUpFolder();
     main = std::make_unique<pList>();
 }
 
 void tst_listchooser::cleanup() {
-    main.reset();
-    folder.reset();
-    Globals::reset();
-}
-
-void tst_listchooser::openHome() {
-    folder->addList(QStringLiteral("Home.mdb"));
-    folder->addContacts(QStringLiteral("Home.mdb"),
-                        {{QStringLiteral("Hank")}, {QStringLiteral("Gail")}});
-    Globals::currentListName = QStringLiteral("Home.mdb");
-    main->Refresh_Click(0);
-    QCOMPARE(main->List1->listCount(), 2);
+    tearDownFolder();
 }
 
 void tst_listchooser::offersExactlyTheListsOfTheFolder() {

@@ -13,7 +13,7 @@
 #include <QtTest>
 #include <memory>
 
-class tst_newlist : public QObject {
+class tst_newlist : public QObject, ListDialogsFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -34,38 +34,16 @@ private slots:
     void createCommandShowsTheDialogModally();
 
 private:
-    std::unique_ptr<TestFolder> folder;
-    std::unique_ptr<pList> main;
-
-    // Makes Home.mdb (two contacts) the open list of the main window.
-    void openHome();
     QStringList folderFiles() const { return FileSystem::files(folder->path()); }
 };
 
 void tst_newlist::init() {
-    Globals::reset();
-    MsgBox::setScripted(true);
-    MsgBox::clearShown();
-    folder = std::make_unique<TestFolder>();
-    folder->install(QStringLiteral("Template.dat"));
-    folder->install(QStringLiteral("AreaCodes.dat"));
-    folder->install(QStringLiteral("plist.ini"));
+    setUpFolder();
     main = std::make_unique<pList>();
 }
 
 void tst_newlist::cleanup() {
-    main.reset();
-    folder.reset();
-    Globals::reset();
-}
-
-void tst_newlist::openHome() {
-    folder->addList(QStringLiteral("Home.mdb"));
-    folder->addContacts(QStringLiteral("Home.mdb"),
-                        {{QStringLiteral("Hank")}, {QStringLiteral("Gail")}});
-    Globals::currentListName = QStringLiteral("Home.mdb");
-    main->Refresh_Click(0);
-    QCOMPARE(main->List1->listCount(), 2);
+    tearDownFolder();
 }
 
 void tst_newlist::layoutAsDesigned() {

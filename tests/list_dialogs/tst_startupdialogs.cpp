@@ -24,7 +24,7 @@ void choose(QWidget* w, const QString& name) {
 }
 } // namespace
 
-class tst_startupdialogs : public QObject {
+class tst_startupdialogs : public QObject, ListDialogsFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -38,24 +38,15 @@ private slots:
     void rememberedListPresentOpensNoDialog();
 
 private:
-    std::unique_ptr<TestFolder> folder;
-    std::unique_ptr<pList> main;
 };
 
 void tst_startupdialogs::init() {
-    Globals::reset();
-    MsgBox::setScripted(true);
-    MsgBox::clearShown();
-    folder = std::make_unique<TestFolder>();
-    folder->install(QStringLiteral("Template.dat"));
-    folder->install(QStringLiteral("AreaCodes.dat"));
+    setUpFolder(false);
     main = std::make_unique<pList>();
 }
 
 void tst_startupdialogs::cleanup() {
-    main.reset();
-    folder.reset();
-    Globals::reset();
+    tearDownFolder();
 }
 
 void tst_startupdialogs::noListFileOpensOnlyTheNewListDialog() {
