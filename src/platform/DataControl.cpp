@@ -26,7 +26,9 @@ Recordset& DataControl::recordset() {
     return *recordset_;
 }
 
-bool DataControl::dataChanged() const { return recordset_ && recordset_->isDirty(); }
+bool DataControl::dataChanged() const {
+    return recordset_ && recordset_->isDirty();
+}
 
 void DataControl::hook() {
     recordset_->onMoved = [this] { currentMoved(); };
@@ -76,9 +78,8 @@ void DataControl::bind(QLineEdit* field, const QString& fieldName) {
 
 void DataControl::bind(QPlainTextEdit* field, const QString& fieldName) {
     bindings_.append({field, fieldName});
-    connect(field, &QPlainTextEdit::textChanged, this, [this, field, fieldName] {
-        fieldEdited(field, fieldName, field->toPlainText());
-    });
+    connect(field, &QPlainTextEdit::textChanged, this,
+            [this, field, fieldName] { fieldEdited(field, fieldName, field->toPlainText()); });
 }
 
 void DataControl::fieldEdited(QWidget*, const QString& fieldName, const QString& text) {

@@ -14,9 +14,13 @@
 namespace {
 int g_failNextCopy = 0;
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
-[[noreturn]] void throwErrno() { throw fromErrno(errno); }
+[[noreturn]] void throwErrno() {
+    throw fromErrno(errno);
+}
 
 bool matches(const QString& name, const QString& pattern) {
     if (pattern.isEmpty() || pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
@@ -43,7 +47,9 @@ void writeAll(int fd, const char* data, ssize_t size) {
 
 namespace FileSystem {
 
-bool exists(const QString& path) { return QFileInfo::exists(path); }
+bool exists(const QString& path) {
+    return QFileInfo::exists(path);
+}
 
 QStringList files(const QString& folder, const QString& pattern) {
     QStringList out;
@@ -138,6 +144,8 @@ void replace(const QString& source, const QString& target) {
         throwErrno();
 }
 
-void failNextCopyWith(int errorNumber) { g_failNextCopy = errorNumber; }
+void failNextCopyWith(int errorNumber) {
+    g_failNextCopy = errorNumber;
+}
 
 } // namespace FileSystem

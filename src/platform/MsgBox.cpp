@@ -60,13 +60,15 @@ QMessageBox::Icon iconOf(Icon i) {
 }
 } // namespace
 
-QString applicationTitle() { return QStringLiteral("Quillary"); }
+QString applicationTitle() {
+    return QStringLiteral("Quillary");
+}
 
 Answer show(const QString& text, Buttons buttons, Icon icon, const QString& title,
             std::optional<Answer> defaultButton) {
     const QList<Answer> answers = answersOf(buttons);
-    const Answer def = defaultButton && answers.contains(*defaultButton) ? *defaultButton
-                                                                         : answers.front();
+    const Answer def =
+        defaultButton && answers.contains(*defaultButton) ? *defaultButton : answers.front();
     const QString shownTitle = title.isNull() ? applicationTitle() : title;
     g_shown.append({text, shownTitle, icon, buttons, def});
     if (g_scripted) {
@@ -99,10 +101,20 @@ void setScripted(bool on) {
     g_scripted = on;
     g_answers.clear();
 }
-bool isScripted() { return g_scripted; }
-void setNextAnswer(Answer a) { g_answers.push_back(a); }
-QList<Shown> shown() { return g_shown; }
-Shown last() { return g_shown.isEmpty() ? Shown{} : g_shown.back(); }
-void clearShown() { g_shown.clear(); }
+bool isScripted() {
+    return g_scripted;
+}
+void setNextAnswer(Answer a) {
+    g_answers.push_back(a);
+}
+QList<Shown> shown() {
+    return g_shown;
+}
+Shown last() {
+    return g_shown.isEmpty() ? Shown{} : g_shown.back();
+}
+void clearShown() {
+    g_shown.clear();
+}
 
 } // namespace MsgBox

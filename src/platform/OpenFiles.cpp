@@ -18,13 +18,14 @@ QString key(const QString& path) {
         return canonical;
     // A file gone from its folder (deleted while open) keeps the key it was opened under.
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? info.absoluteFilePath()
-                            : folder + QLatin1Char('/') + info.fileName();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
 }
 } // namespace
 
 namespace OpenFiles {
-void acquire(const QString& path) { ++counts()[key(path)]; }
+void acquire(const QString& path) {
+    ++counts()[key(path)];
+}
 
 void release(const QString& path) {
     auto it = counts().find(key(path));
@@ -32,5 +33,7 @@ void release(const QString& path) {
         counts().erase(it);
 }
 
-bool isOpen(const QString& path) { return counts().contains(key(path)); }
+bool isOpen(const QString& path) {
+    return counts().contains(key(path));
+}
 } // namespace OpenFiles

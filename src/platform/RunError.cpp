@@ -54,10 +54,12 @@ QString g_pendingDescription;
 } // namespace
 
 RunError::RunError(int number, QString description)
-    : number_(number), description_(std::move(description)),
-      what_(failureMessage().toStdString()) {}
+    : number_(number), description_(std::move(description)), what_(failureMessage().toStdString()) {
+}
 
-RunError RunError::of(int number) { return of(number, QString()); }
+RunError RunError::of(int number) {
+    return of(number, QString());
+}
 
 RunError RunError::of(int number, const QString& name) {
     QString text = descriptions().value(number, QStringLiteral("Application-defined or "
@@ -72,8 +74,12 @@ QString RunError::failureMessage() const {
 }
 
 namespace PendingError {
-int number() { return g_pendingNumber; }
-QString description() { return g_pendingDescription; }
+int number() {
+    return g_pendingNumber;
+}
+QString description() {
+    return g_pendingDescription;
+}
 void set(const RunError& e) {
     g_pendingNumber = e.number();
     g_pendingDescription = e.description();

@@ -13,8 +13,12 @@ double dpi() {
 } // namespace
 
 namespace Twips {
-int toPixels(int twips) { return static_cast<int>(std::lround(twips * dpi() / 1440.0)); }
-int toTwips(int pixels) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi())); }
+int toPixels(int twips) {
+    return static_cast<int>(std::lround(twips * dpi() / 1440.0));
+}
+int toTwips(int pixels) {
+    return static_cast<int>(std::lround(pixels * 1440.0 / dpi()));
+}
 
 QRect rect(int left, int top, int width, int height) {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));

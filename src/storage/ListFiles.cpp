@@ -8,7 +8,9 @@ QString pathOf(const QString& fileName) {
     return AppFolder::join(AppFolder::programFolder(), fileName);
 }
 
-QString displayName(const QString& fileName) { return fileName.left(fileName.size() - 4); }
+QString displayName(const QString& fileName) {
+    return fileName.left(fileName.size() - 4);
+}
 
 QString fileNameFor(const QString& typedName) {
     if (typedName.toUpper().endsWith(QLatin1String(".MDB")))

@@ -12,11 +12,17 @@ QString installedDataFile(const QString& name) {
     return QStringLiteral(QUILLARY_DATA_BUILD_DIR "/") + name;
 }
 
-TestFolder::TestFolder() { AppFolder::setProgramFolderForTesting(dir_.path()); }
+TestFolder::TestFolder() {
+    AppFolder::setProgramFolderForTesting(dir_.path());
+}
 
-TestFolder::~TestFolder() { AppFolder::setProgramFolderForTesting(QString()); }
+TestFolder::~TestFolder() {
+    AppFolder::setProgramFolderForTesting(QString());
+}
 
-QString TestFolder::file(const QString& name) const { return dir_.filePath(name); }
+QString TestFolder::file(const QString& name) const {
+    return dir_.filePath(name);
+}
 
 void TestFolder::install(const QString& name, const QString& as) {
     const QString target = file(as.isEmpty() ? name : as);
@@ -26,7 +32,9 @@ void TestFolder::install(const QString& name, const QString& as) {
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
-void TestFolder::addList(const QString& fileName) { install(QStringLiteral("Template.dat"), fileName); }
+void TestFolder::addList(const QString& fileName) {
+    install(QStringLiteral("Template.dat"), fileName);
+}
 
 void TestFolder::write(const QString& name, const QByteArray& bytes) {
     QFile f(file(name));
@@ -42,12 +50,14 @@ QByteArray TestFolder::read(const QString& name) const {
     return f.readAll();
 }
 
-bool TestFolder::exists(const QString& name) const { return QFile::exists(file(name)); }
+bool TestFolder::exists(const QString& name) const {
+    return QFile::exists(file(name));
+}
 
 void TestFolder::addContacts(const QString& listFile, const QList<QStringList>& rows) {
-    static const char* names[] = {"pName", "CompanyName", "pAddress", "pAddress2",
-                                  "pCity", "pState",      "pZip",     "pPhone",
-                                  "pCoPhone", "pFax",     "pEmail",   "pNotes"};
+    static const char* names[] = {"pName",    "CompanyName", "pAddress", "pAddress2",
+                                  "pCity",    "pState",      "pZip",     "pPhone",
+                                  "pCoPhone", "pFax",        "pEmail",   "pNotes"};
     SQLite::Database db(file(listFile).toStdString(), SQLite::OPEN_READWRITE);
     SQLite::Transaction tx(db);
     for (const QStringList& row : rows) {
