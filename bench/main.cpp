@@ -3,6 +3,8 @@
 #include "BenchTable.h"
 #include "Benches.h"
 
+#include "platform/Allocator.h"
+
 #include <QApplication>
 #include <QTextStream>
 
@@ -28,6 +30,7 @@ void print(const BenchTable& table) {
 } // namespace
 
 int main(int argc, char** argv) {
+    Allocator::keepLargeBlocks();
     QApplication app(argc, argv);
     QList<int> sizes = {10000, 100000, 1000000};
     const QByteArray env = qgetenv("QUILLARY_BENCH_SIZES");

@@ -171,13 +171,10 @@ void pList::fillList(const QString& fieldName, bool skipEmpty) {
     DataControl::Batch batch(*Data1);
     resumeStep([&] { rs.moveFirst(); });
     resumeStep([&] {
-        const int field = rs.fieldIndex(fieldName);
-        while (!rs.isEOF()) {
-            const QVariant value = rs.field(field);
-            if (!value.isNull() && !(skipEmpty && value.toString().isEmpty()))
-                List1->addItem(value.toString());
-            rs.moveNext();
-        }
+        rs.walkToEnd(rs.fieldIndex(fieldName), [&](QByteArrayView text, bool isNull) {
+            if (!isNull && !(skipEmpty && text.isEmpty()))
+                List1->addItemUtf8(text);
+        });
     });
 }
 

@@ -468,6 +468,59 @@ qint64 Recordset::absolutePosition() {
     }
 }
 
+void Recordset::walkToEnd(int index, const std::function<void(QByteArrayView, bool)>& visit) {
+    if (index < 0 || index >= columns_.size())
+        throw RunError::of(ErrNo::ItemNotFound);
+    leave();
+    if (pos_ == Pos::EOF_)
+        return;
+    const bool fromStart = pos_ == Pos::BOF;
+    const QString sql = selectFrom(QStringLiteral("rowid,") + quotedColumns_[index]) +
+                        whereWith(fromStart              ? QString()
+                                  : pos_ == Pos::Deleted ? QStringLiteral("rowid > ?")
+                                                         : QStringLiteral("rowid >= ?")) +
+                        QStringLiteral(" ORDER BY rowid");
+    invalidateCursor();
+    sqlite3* db = db_->handle().getHandle();
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        throw fromSqliteCode(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)),
+                             db_->path());
+    }
+    if (!fromStart)
+        sqlite3_bind_int64(stmt, 1, rowid_);
+    int rc;
+    try {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            pos_ = Pos::Row;
+            rowid_ = sqlite3_column_int64(stmt, 0);
+            if (sqlite3_column_type(stmt, 1) == SQLITE_NULL) {
+                visit(QByteArrayView(), true);
+            } else {
+                const char* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+                visit(QByteArrayView(value, sqlite3_column_bytes(stmt, 1)), false);
+            }
+        }
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        moved();
+        throw;
+    }
+    if (rc != SQLITE_DONE) {
+        const RunError e = fromSqliteCode(sqlite3_extended_errcode(db),
+                                          QString::fromUtf8(sqlite3_errmsg(db)), db_->path());
+        sqlite3_finalize(stmt);
+        moved();
+        throw e;
+    }
+    sqlite3_finalize(stmt);
+    pos_ = Pos::EOF_;
+    moved();
+}
+
 void Recordset::find(const QString& criterion) {
     leave();
     if (pos_ == Pos::EOF_) {

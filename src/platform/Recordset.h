@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -57,6 +58,11 @@ public:
     // meeting criterion (an expression such as "AreaCode = 201"); past the last
     // record when none does.
     void find(const QString& criterion);
+    // Moves from the current record to past the last one, one record at a time,
+    // handing each record's field to visit as UTF-8 text (null for a null
+    // value). Long walks such as filling a list use it; it ends past the last
+    // record as moveNext would.
+    void walkToEnd(int index, const std::function<void(QByteArrayView text, bool isNull)>& visit);
 
     QStringList fieldNames() const { return columns_; }
     // Index of a field by case-insensitive name; -1 when there is none.

@@ -17,7 +17,16 @@ SortedListBox::SortedListBox(QWidget* parent)
 
 void SortedListBox::addItem(const QString& entry) {
     model_->add(entry);
-    // The view shows new entries once the work in hand is done.
+    scheduleFlush();
+}
+
+void SortedListBox::addItemUtf8(QByteArrayView entry) {
+    model_->addUtf8(entry);
+    scheduleFlush();
+}
+
+// The view shows new entries once the work in hand is done.
+void SortedListBox::scheduleFlush() {
     if (!flushQueued_) {
         flushQueued_ = true;
         QTimer::singleShot(0, this, [this] { flush(); });

@@ -14,6 +14,7 @@ public:
     explicit SortedListBox(QWidget* parent = nullptr);
 
     void addItem(const QString& entry);
+    void addItemUtf8(QByteArrayView entry);
     void clear();
     int listCount();
     QString list(int index);
@@ -35,6 +36,7 @@ protected:
 
 private:
     void flush();
+    void scheduleFlush();
     void currentRowChanged(const QModelIndex& current);
 
     SortedStringModel* model_;

@@ -141,6 +141,16 @@ void SortedStringModel::add(const QString& entry) {
     text_.insert(text_.end(), chars, chars + entry.size());
 }
 
+void SortedStringModel::addUtf8(QByteArrayView entry) {
+    const size_t start = text_.size();
+    text_.resize(start + static_cast<size_t>(utf8_.requiredSpace(entry.size())));
+    QChar* out = reinterpret_cast<QChar*>(text_.data() + start);
+    QChar* end = utf8_.appendToBuffer(out, entry);
+    text_.resize(start + static_cast<size_t>(end - out));
+    starts_.push_back(static_cast<quint32>(start));
+    lengths_.push_back(static_cast<quint32>(end - out));
+}
+
 void SortedStringModel::clear() {
     beginResetModel();
     text_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractListModel>
 #include <QString>
+#include <QStringDecoder>
 #include <vector>
 
 // The entries of a sorted list box: plain strings kept in alphabetical order
@@ -15,6 +16,8 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void add(const QString& entry);
+    // The same for an entry given as UTF-8 text.
+    void addUtf8(QByteArrayView entry);
     void clear();
     // Merges pending entries. keepRow is a row before the merge; returns where it
     // is afterwards (-1 stays -1).
@@ -33,6 +36,7 @@ private:
     QStringView viewOf(quint32 id) const;
     std::vector<quint32> sortedPending();
 
+    QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     std::vector<char16_t> text_;   // every entry's characters, in the order added
     std::vector<quint32> starts_;  // where each entry begins in text_
     std::vector<quint32> lengths_; // and how long it is

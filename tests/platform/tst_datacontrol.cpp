@@ -114,6 +114,41 @@ private slots:
         QVERIFY(!f.dc.dataChanged());
     }
 
+    // A long walk hands over every record's field in table order, nulls marked,
+    // stores a pending edit first, and ends past the last record.
+    void walkToEndVisitsEveryRecord_data() {
+        QTest::addColumn<int>("startAt");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("from the first") << 0 << QStringList{"Carol", "ann", "<null>", "Bob"};
+        QTest::newRow("from the third") << 2 << QStringList{"<null>", "Bob"};
+        QTest::newRow("from past the end") << 4 << QStringList{};
+    }
+    void walkToEndVisitsEveryRecord() {
+        QFETCH(int, startAt);
+        QFETCH(QStringList, expected);
+        Fixture f({{"Carol"}, {"ann"}, {QString()}, {"Bob"}});
+        Recordset& rs = f.rs();
+        for (int i = 0; i < startAt; ++i)
+            rs.moveNext();
+        if (rs.hasCurrent())
+            f.notes.setPlainText(QStringLiteral("edited"));
+        QStringList seen;
+        rs.walkToEnd(rs.fieldIndex("PNAME"), [&](QByteArrayView text, bool isNull) {
+            seen << (isNull ? QStringLiteral("<null>") : QString::fromUtf8(text));
+        });
+        QCOMPARE(seen, expected);
+        QVERIFY(rs.isEOF());
+        QVERIFY(!rs.hasCurrent());
+        QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
+        if (startAt < 4) {
+            SQLite::Database db(f.path().toStdString(), SQLite::OPEN_READONLY);
+            SQLite::Statement q(db, "SELECT count(*) FROM pName2 WHERE pNotes = 'edited'");
+            q.executeStep();
+            QCOMPARE(q.getColumn(0).getInt(), 1);
+        }
+        QCOMPARE(failureOf([&] { rs.walkToEnd(99, [](QByteArrayView, bool) {}); }), 3265);
+    }
+
     void moves() {
         Fixture f(fourContacts);
         Recordset& rs = f.rs();
