@@ -7,7 +7,9 @@
 namespace Allocator {
 void keepLargeBlocks() {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    // Large blocks come from the heap rather than their own mappings, and the
+    // heap is not trimmed back to the system.
+    mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
 }
