@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
 #include "platform/AppFolder.h"
+#include "platform/Database.h"
 
 #include <QFile>
 #include <QtTest>
@@ -58,7 +59,9 @@ void TestFolder::addContacts(const QString& listFile, const QList<QStringList>& 
     static const char* names[] = {"pName",    "CompanyName", "pAddress", "pAddress2",
                                   "pCity",    "pState",      "pZip",     "pPhone",
                                   "pCoPhone", "pFax",        "pEmail",   "pNotes"};
-    SQLite::Database db(file(listFile).toStdString(), SQLite::OPEN_READWRITE);
+    // Through the program's own engine, so the name indexes use its comparison.
+    Database list(file(listFile));
+    SQLite::Database& db = list.handle();
     SQLite::Transaction tx(db);
     for (const QStringList& row : rows) {
         std::string cols;
