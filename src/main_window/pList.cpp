@@ -179,31 +179,27 @@ void pList::fillList(const QString& fieldName, bool skipEmpty) {
 }
 
 void pList::LoadIndiv_Click(qint16) {
-    if (openWholeTable())
-        resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
-    resumeStep([this] {
-        // An empty table leaves the list as it was.
-        if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
-            List1->clear();
-    });
-    fillList(QStringLiteral("pName"), false);
-    Globals::sharedContactRecordset = nullptr;
-    Label6->setText(QStringLiteral("Individual Name"));
-    Globals::listDisplayMode = 1;
-    List1->setListIndex(0);
+    loadNames(QStringLiteral("pName"), QStringLiteral("Individual Name"), 1);
 }
 
 void pList::LoadCompany_Click(qint16) {
+    loadNames(QStringLiteral("CompanyName"), QStringLiteral("Company Name"), 2);
+}
+
+// The person and company fills: the whole table re-opened, the list refilled
+// (an empty table leaves it as it was), then the first entry selected. Company
+// names are listed only when not empty.
+void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
     if (openWholeTable())
         resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
     resumeStep([this] {
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
             List1->clear();
     });
-    fillList(QStringLiteral("CompanyName"), true);
+    fillList(fieldName, mode == 2);
     Globals::sharedContactRecordset = nullptr;
-    Label6->setText(QStringLiteral("Company Name"));
-    Globals::listDisplayMode = 2;
+    Label6->setText(caption);
+    Globals::listDisplayMode = mode;
     List1->setListIndex(0);
 }
 

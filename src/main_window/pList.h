@@ -125,4 +125,5 @@ private:
     void buildMenus();
     bool openWholeTable();
     void fillList(const QString& field, bool skipEmpty);
+    void loadNames(const QString& fieldName, const QString& caption, qint16 mode);
 };

@@ -570,13 +570,18 @@ void Recordset::loadCache() const {
     cached_ = true;
 }
 
-QVariant Recordset::field(int index) const {
+// A field of the current record: an existing one, not deleted.
+void Recordset::checkFieldOfCurrent(int index) const {
     if (index < 0 || index >= columns_.size())
         throw RunError::of(ErrNo::ItemNotFound);
     if (pos_ == Pos::Deleted)
         throw RunError::of(ErrNo::RecordDeleted);
     if (!hasCurrent())
         throw RunError::of(ErrNo::NoCurrentRecord);
+}
+
+QVariant Recordset::field(int index) const {
+    checkFieldOfCurrent(index);
     if (auto it = edits_.constFind(index); it != edits_.cend())
         return it.value();
     if (pos_ == Pos::New)
@@ -603,12 +608,7 @@ QString Recordset::fieldText(const QString& name) const {
 }
 
 void Recordset::setField(int index, const QVariant& value) {
-    if (index < 0 || index >= columns_.size())
-        throw RunError::of(ErrNo::ItemNotFound);
-    if (pos_ == Pos::Deleted)
-        throw RunError::of(ErrNo::RecordDeleted);
-    if (!hasCurrent())
-        throw RunError::of(ErrNo::NoCurrentRecord);
+    checkFieldOfCurrent(index);
     edits_.insert(index, value);
     dirty_ = true;
 }

@@ -103,6 +103,7 @@ private:
     void invalidateCursor();
     void moved();
     int checkedIndex(const QString& name) const;
+    void checkFieldOfCurrent(int index) const;
     QString selectFrom(const QString& columns) const;
     QString whereWith(const QString& extra) const;
     [[noreturn]] void rethrow(const std::exception& e) const;

@@ -4,6 +4,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
 #include "platform/RunError.h"
+#include "support/Failures.h"
 #include "support/TestFolder.h"
 
 #include <QLineEdit>
@@ -14,14 +15,6 @@
 #include <unistd.h>
 
 namespace {
-int failureOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const RunError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QString statementFor(const QString& name) {
     QString quoted = name;

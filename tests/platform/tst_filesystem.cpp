@@ -2,21 +2,11 @@
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
 #include "platform/RunError.h"
+#include "support/Failures.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
 #include <QtTest>
-
-namespace {
-int failureOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const RunError& e) {
-        return e.number();
-    }
-    return 0;
-}
-} // namespace
 
 class tst_FileSystem : public QObject {
     Q_OBJECT
