@@ -208,6 +208,19 @@ bool Recordset::noRecords() const {
     }
 }
 
+bool Recordset::recordsBefore(qint64 rowid) const {
+    try {
+        SQLite::Statement q(db_->handle(),
+                            (selectFrom(QStringLiteral("1")) +
+                             whereWith(QStringLiteral("rowid < ?")) + QStringLiteral(" LIMIT 1"))
+                                .toStdString());
+        q.bind(1, static_cast<int64_t>(rowid));
+        return q.executeStep();
+    } catch (const std::exception& e) {
+        rethrow(e);
+    }
+}
+
 bool Recordset::isBOF() const {
     if (pos_ == Pos::BOF)
         return true;
@@ -474,12 +487,14 @@ void Recordset::walkToEnd(int index, const std::function<void(QByteArrayView, bo
     leave();
     if (pos_ == Pos::EOF_)
         return;
-    const bool fromStart = pos_ == Pos::BOF;
+    const bool fromStart = pos_ == Pos::BOF || (pos_ == Pos::Row && !recordsBefore(rowid_));
+    // A walk over all records may take them in any order: the engine then reads
+    // the field's index, far smaller than the table, when there is one.
     const QString sql = selectFrom(QStringLiteral("rowid,") + quotedColumns_[index]) +
                         whereWith(fromStart              ? QString()
                                   : pos_ == Pos::Deleted ? QStringLiteral("rowid > ?")
                                                          : QStringLiteral("rowid >= ?")) +
-                        QStringLiteral(" ORDER BY rowid");
+                        (fromStart ? QString() : QStringLiteral(" ORDER BY rowid"));
     invalidateCursor();
     sqlite3* db = db_->handle().getHandle();
     const QByteArray text = sql.toUtf8();

@@ -58,10 +58,11 @@ public:
     // meeting criterion (an expression such as "AreaCode = 201"); past the last
     // record when none does.
     void find(const QString& criterion);
-    // Moves from the current record to past the last one, one record at a time,
-    // handing each record's field to visit as UTF-8 text (null for a null
-    // value). Long walks such as filling a list use it; it ends past the last
-    // record as moveNext would.
+    // Moves from the current record to past the last one, handing each record's
+    // field to visit as UTF-8 text (null for a null value). Long walks such as
+    // filling a list use it; it ends past the last record as moveNext would.
+    // From the first record (or before it) every record is visited, in no set
+    // order.
     void walkToEnd(int index, const std::function<void(QByteArrayView text, bool isNull)>& visit);
 
     QStringList fieldNames() const { return columns_; }
@@ -108,6 +109,7 @@ private:
     QString whereWith(const QString& extra) const;
     [[noreturn]] void rethrow(const std::exception& e) const;
     bool noRecords() const;
+    bool recordsBefore(qint64 rowid) const;
     QHash<int, QVariant> typedEdits() const;
     void insertNew();
     void updateRow();

@@ -1,63 +1,17 @@
 #include "SortedStringModel.h"
 
+#include "ListOrder.h"
+
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 namespace {
-// The letters without their accents: "Émile" files under E, not after "Zoe".
-QString baseLetters(const QString& s) {
-    const QString d = s.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(d.size());
-    for (QChar c : d)
-        if (c.category() != QChar::Mark_NonSpacing)
-            out += c;
-    return out;
-}
-
-// Appends the primary sort key of a text (letters folded, accents dropped) as
-// bytes that compare in list order; returns whether the text was plain ASCII.
-// Keys of the Latin letters up to U+024F, worked out once: most accented names
-// need no normalization per entry.
-const std::vector<std::string>& latinKeys() {
-    static const std::vector<std::string> table = [] {
-        std::vector<std::string> t(0x250);
-        for (char16_t u = 0; u < 0x250; ++u)
-            t[u] = baseLetters(QString(QChar(u))).toCaseFolded().toStdString();
-        return t;
-    }();
-    return table;
-}
-
-bool appendKey(const char16_t* s, qsizetype length, std::string& out) {
-    const size_t start = out.size();
-    bool ascii = true;
-    for (qsizetype i = 0; i < length; ++i) {
-        const char16_t u = s[i];
-        if (u >= 0x80 && u < 0x250) {
-            ascii = false;
-            out += latinKeys()[u];
-            continue;
-        }
-        if (u >= 0x80) {
-            out.resize(start);
-            const QString text(reinterpret_cast<const QChar*>(s), length);
-            out += baseLetters(text).toCaseFolded().toStdString();
-            return false;
-        }
-        out.push_back(static_cast<char>(u >= 'A' && u <= 'Z' ? u + 32 : u));
-    }
-    return ascii;
-}
-
 struct Keyed {
     quint64 high; // the key's first sixteen bytes, big-endian: most comparisons end here
     quint64 low;
     quint32 offset;
     quint32 length;
     quint32 id; // entries added earlier have smaller ids
-    bool ascii;
 };
 
 quint64 bytesAt(const std::string& arena, size_t offset, size_t length, size_t from) {
@@ -123,106 +77,176 @@ void radixSort(std::vector<Keyed>& keyed, std::vector<Keyed>& scratch, size_t lo
 }
 } // namespace
 
-bool SortedStringModel::lessThan(const QString& a, const QString& b) {
-    std::string ka;
-    std::string kb;
-    appendKey(reinterpret_cast<const char16_t*>(a.utf16()), a.size(), ka);
-    appendKey(reinterpret_cast<const char16_t*>(b.utf16()), b.size(), kb);
-    if (ka != kb)
-        return ka < kb;
-    // An accent only decides between otherwise equal names.
-    return a.compare(b, Qt::CaseInsensitive) < 0;
+bool SortedStringModel::lessThan(QStringView a, QStringView b) {
+    return ListOrder::compare(a, b) < 0;
+}
+
+char16_t* SortedStringModel::reserveText(size_t more) {
+    if (textSize_ + more > textCapacity_) {
+        const size_t capacity = std::max({textCapacity_ * 2, textSize_ + more, size_t(4096)});
+        std::unique_ptr<char16_t[]> grown(new char16_t[capacity]);
+        if (textSize_)
+            std::memcpy(grown.get(), text_.get(), textSize_ * sizeof(char16_t));
+        text_ = std::move(grown);
+        textCapacity_ = capacity;
+    }
+    return text_.get() + textSize_;
 }
 
 void SortedStringModel::add(const QString& entry) {
-    starts_.push_back(static_cast<quint32>(text_.size()));
-    lengths_.push_back(static_cast<quint32>(entry.size()));
-    const char16_t* chars = reinterpret_cast<const char16_t*>(entry.utf16());
-    text_.insert(text_.end(), chars, chars + entry.size());
+    char16_t* out = reserveText(static_cast<size_t>(entry.size()));
+    std::memcpy(out, entry.utf16(), static_cast<size_t>(entry.size()) * sizeof(char16_t));
+    added(static_cast<size_t>(entry.size()), ListOrder::isAscii(entry));
 }
 
 void SortedStringModel::addUtf8(QByteArrayView entry) {
-    const size_t start = text_.size();
-    text_.resize(start + static_cast<size_t>(utf8_.requiredSpace(entry.size())));
-    QChar* out = reinterpret_cast<QChar*>(text_.data() + start);
-    QChar* end = utf8_.appendToBuffer(out, entry);
-    text_.resize(start + static_cast<size_t>(end - out));
-    starts_.push_back(static_cast<quint32>(start));
-    lengths_.push_back(static_cast<quint32>(end - out));
+    // UTF-8 never takes fewer bytes than UTF-16 takes code units.
+    char16_t* out = reserveText(static_cast<size_t>(entry.size()));
+    const char* in = entry.data();
+    const qsizetype n = entry.size();
+    qsizetype i = 0;
+    for (; i < n && !(in[i] & 0x80); ++i)
+        out[i] = static_cast<char16_t>(in[i]);
+    if (i == n) {
+        added(static_cast<size_t>(n), true);
+        return;
+    }
+    QChar* start = reinterpret_cast<QChar*>(out);
+    const QChar* end = utf8_.appendToBuffer(start, entry);
+    added(static_cast<size_t>(end - start), false);
+}
+
+// Records the entry just written at the end of the text buffer and notes
+// whether it came in list order.
+void SortedStringModel::added(size_t length, bool ascii) {
+    const quint32 id = static_cast<quint32>(entries_.size());
+    entries_.push_back({static_cast<quint32>(textSize_), static_cast<quint32>(length)});
+    textSize_ += length;
+    if (lastInOrder_ >= 0) {
+        const QStringView text = viewOf(id);
+        const QStringView last = viewOf(static_cast<quint32>(lastInOrder_));
+        int c;
+        if (ascii && lastAscii_) {
+            c = ListOrder::compareAscii(text, last);
+        } else {
+            if (!lastKeyMade_)
+                ListOrder::appendKey(last, lastKey_);
+            lastKeyMade_ = true;
+            c = ListOrder::comparePrimary(text, lastKey_);
+            if (c == 0)
+                c = ListOrder::compareTies(text, last);
+        }
+        if (c < 0) {
+            outOfOrder_.push_back(id);
+            return;
+        }
+    }
+    lastInOrder_ = id;
+    lastAscii_ = ascii;
+    lastKey_.clear();
+    lastKeyMade_ = false;
+}
+
+void SortedStringModel::forgetPending() {
+    outOfOrder_.clear();
+    lastInOrder_ = -1;
+    lastKey_.clear();
+    lastKeyMade_ = false;
 }
 
 void SortedStringModel::clear() {
     beginResetModel();
-    text_.clear();
-    text_.shrink_to_fit();
-    starts_.clear();
-    starts_.shrink_to_fit();
-    lengths_.clear();
-    lengths_.shrink_to_fit();
+    text_.reset();
+    textSize_ = 0;
+    textCapacity_ = 0;
+    entries_.clear();
+    entries_.shrink_to_fit();
     sorted_.clear();
     sorted_.shrink_to_fit();
+    forgetPending();
+    outOfOrder_.shrink_to_fit();
     endResetModel();
 }
 
 QStringView SortedStringModel::viewOf(quint32 id) const {
-    return QStringView(text_.data() + starts_[id], static_cast<qsizetype>(lengths_[id]));
+    return QStringView(text_.get() + entries_[id].start,
+                       static_cast<qsizetype>(entries_[id].length));
 }
 
 QString SortedStringModel::textOf(quint32 id) const {
-    return QString(reinterpret_cast<const QChar*>(text_.data() + starts_[id]),
-                   static_cast<qsizetype>(lengths_[id]));
+    return viewOf(id).toString();
 }
 
-// The pending entries in list order, sorted by keys made once per entry.
+// The pending entries in list order. Those that came in order stay as they
+// are; the others are sorted by keys made once per entry and merged in.
 std::vector<quint32> SortedStringModel::sortedPending() {
-    const size_t first = sorted_.size();
-    const size_t n = starts_.size() - first;
+    const quint32 first = static_cast<quint32>(sorted_.size());
+    const quint32 end = static_cast<quint32>(entries_.size());
+    std::vector<quint32> ids;
+    ids.reserve(end - first);
+    if (outOfOrder_.empty()) {
+        for (quint32 id = first; id < end; ++id)
+            ids.push_back(id);
+        return ids;
+    }
+    const size_t n = outOfOrder_.size();
     std::string arena;
     arena.reserve(n * 16);
     std::vector<Keyed> keyed(n);
     for (size_t i = 0; i < n; ++i) {
-        const quint32 id = static_cast<quint32>(first + i);
+        const quint32 id = outOfOrder_[i];
         const size_t offset = arena.size();
-        const bool ascii = appendKey(text_.data() + starts_[id], lengths_[id], arena);
+        ListOrder::appendKey(viewOf(id), arena);
         const size_t length = arena.size() - offset;
-        keyed[i] = {bytesAt(arena, offset, length, 0),
-                    bytesAt(arena, offset, length, 8),
-                    static_cast<quint32>(offset),
-                    static_cast<quint32>(length),
-                    id,
-                    ascii};
+        keyed[i] = {bytesAt(arena, offset, length, 0), bytesAt(arena, offset, length, 8),
+                    static_cast<quint32>(offset), static_cast<quint32>(length), id};
     }
     auto less = [&](const Keyed& a, const Keyed& b) {
         const int c = compareKeys(arena, a, b);
         return c != 0 ? c < 0 : a.id < b.id;
     };
-    auto accentLess = [&](const Keyed& a, const Keyed& b) {
-        const int s = viewOf(a.id).compare(viewOf(b.id), Qt::CaseInsensitive);
-        return s != 0 ? s < 0 : a.id < b.id;
+    auto tieLess = [&](const Keyed& a, const Keyed& b) {
+        const int c = ListOrder::compareTies(viewOf(a.id), viewOf(b.id));
+        return c != 0 ? c < 0 : a.id < b.id;
     };
     // Keys are spread by their bytes (a stable radix sort, so equal keys stay in
     // the order added); small groups are finished by comparison.
     std::vector<Keyed> scratch(n);
     radixSort(keyed, scratch, 0, n, 0, arena, less);
-    // Equal letters, different accents: the accents decide.
+    // Equal letters: accents, then case decide. Runs of one and the same text
+    // (the usual duplicates) are already in order.
     for (size_t i = 0; i < n;) {
         size_t j = i + 1;
-        bool accented = !keyed[i].ascii;
-        while (j < n && compareKeys(arena, keyed[i], keyed[j]) == 0)
-            accented |= !keyed[j++].ascii;
-        // Runs of one and the same text (the usual duplicates) are already in order.
         bool differ = false;
-        for (size_t k = i + 1; accented && k < j && !differ; ++k)
-            differ = viewOf(keyed[k].id) != viewOf(keyed[i].id);
+        while (j < n && compareKeys(arena, keyed[i], keyed[j]) == 0)
+            differ |= viewOf(keyed[j++].id) != viewOf(keyed[i].id);
         if (differ)
             std::sort(keyed.begin() + static_cast<std::ptrdiff_t>(i),
-                      keyed.begin() + static_cast<std::ptrdiff_t>(j), accentLess);
+                      keyed.begin() + static_cast<std::ptrdiff_t>(j), tieLess);
         i = j;
     }
-    std::vector<quint32> ids;
-    ids.reserve(n);
-    for (const Keyed& k : keyed)
-        ids.push_back(k.id);
+    // Merge: an out-of-order entry goes before the first in-order entry after it.
+    auto goesBefore = [&](const Keyed& k, quint32 id) {
+        const QStringView text = viewOf(id);
+        int c =
+            -ListOrder::comparePrimary(text, std::string_view(arena.data() + k.offset, k.length));
+        if (c == 0)
+            c = ListOrder::compareTies(viewOf(k.id), text);
+        return c != 0 ? c < 0 : k.id < id;
+    };
+    size_t next = 0;
+    size_t skip = 0;
+    for (quint32 id = first; id < end; ++id) {
+        if (skip < n && outOfOrder_[skip] == id) {
+            ++skip;
+            continue;
+        }
+        while (next < n && goesBefore(keyed[next], id))
+            ids.push_back(keyed[next++].id);
+        ids.push_back(id);
+    }
+    while (next < n)
+        ids.push_back(keyed[next++].id);
     return ids;
 }
 
@@ -230,6 +254,7 @@ int SortedStringModel::flush(int keepRow) {
     if (!hasPending())
         return keepRow;
     std::vector<quint32> pending = sortedPending();
+    forgetPending();
     beginResetModel();
     if (sorted_.empty()) {
         sorted_.swap(pending);
@@ -243,7 +268,7 @@ int SortedStringModel::flush(int keepRow) {
             // Existing entries go before equal new ones, as a list box inserts.
             const bool takeOld =
                 j == pending.size() ||
-                (i < sorted_.size() && !lessThan(textOf(pending[j]), textOf(sorted_[i])));
+                (i < sorted_.size() && !lessThan(viewOf(pending[j]), viewOf(sorted_[i])));
             if (takeOld) {
                 if (static_cast<int>(i) == keepRow)
                     kept = static_cast<int>(merged.size());

@@ -107,8 +107,9 @@ private slots:
         QVERIFY(!f.dc.dataChanged());
     }
 
-    // A long walk hands over every record's field in table order, nulls marked,
-    // stores a pending edit first, and ends past the last record.
+    // A long walk hands over every record's field, nulls marked, stores a
+    // pending edit first, and ends past the last record. From the first record
+    // it may take them in any order; from a later one, in table order.
     void walkToEndVisitsEveryRecord_data() {
         QTest::addColumn<int>("startAt");
         QTest::addColumn<QStringList>("expected");
@@ -129,6 +130,10 @@ private slots:
         rs.walkToEnd(rs.fieldIndex("PNAME"), [&](QByteArrayView text, bool isNull) {
             seen << (isNull ? QStringLiteral("<null>") : QString::fromUtf8(text));
         });
+        if (startAt == 0) {
+            seen.sort();
+            expected.sort();
+        }
         QCOMPARE(seen, expected);
         QVERIFY(rs.isEOF());
         QVERIFY(!rs.hasCurrent());

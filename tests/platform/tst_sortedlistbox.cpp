@@ -38,8 +38,12 @@ private slots:
                                                    << QStringList{"apfel", "Äpfel", "Birne", "Zoe"};
         QTest::newRow("case of accented letters ignored")
             << QStringList{"ÉMILE", "émilf", "émild"} << QStringList{"émild", "ÉMILE", "émilf"};
-        QTest::newRow("equal entries kept, in order added")
-            << QStringList{"bob", "Ann", "BOB", "ann"} << QStringList{"Ann", "ann", "bob", "BOB"};
+        QTest::newRow("same letters: capitals first")
+            << QStringList{"bob", "Ann", "BOB", "ann"} << QStringList{"Ann", "ann", "BOB", "bob"};
+        QTest::newRow("accent before case") << QStringList{"émile", "Emile", "Émile", "emile"}
+                                            << QStringList{"Emile", "emile", "Émile", "émile"};
+        QTest::newRow("one name twice: both kept")
+            << QStringList{"Lee", "Ann", "Lee"} << QStringList{"Ann", "Lee", "Lee"};
         QTest::newRow("empty entries first")
             << QStringList{"x", "", ""} << QStringList{"", "", "x"};
         QTest::newRow("prefix first")
@@ -60,6 +64,46 @@ private slots:
                 QCOMPARE(twice.listCount(), 1);
         }
         QCOMPARE(entries(twice), expected);
+        // The list depends on the names only, not on the order they came in.
+        SortedListBox reversed;
+        for (auto it = added.crbegin(); it != added.crend(); ++it)
+            reversed.addItem(*it);
+        QCOMPARE(entries(reversed), expected);
+    }
+
+    // Tens of thousands of names, as a fill reads them: in the order of a
+    // case-folding index (accented names out of place), in table order, and
+    // reversed. Every way gives the same list, in order.
+    void manyNamesAnyArrivalOrder_data() {
+        QTest::addColumn<QString>("arrival");
+        QTest::newRow("index order") << QStringLiteral("index");
+        QTest::newRow("table order") << QStringLiteral("table");
+        QTest::newRow("reversed") << QStringLiteral("reversed");
+    }
+    void manyNamesAnyArrivalOrder() {
+        QFETCH(QString, arrival);
+        const QStringList first = {"Ann", "émile",  "Emma", "ÁNGEL", "angel", "Zoë",
+                                   "zoe", "Søren",  "Bob",  "Œdipe", "ß",     "ss",
+                                   "",    "Łukasz", "Ω",    "d'Arcy"};
+        const QStringList last = {"Smith", "SMITH", "Müller", "Muller", "Øster", "O'Brien", "Lee"};
+        QStringList names;
+        for (int i = 0; i < 30000; ++i)
+            names << last[(i * 7) % last.size()] + QStringLiteral(", ") +
+                         first[(i * 13) % first.size()] +
+                         (i % 3 ? QString() : QStringLiteral(" ") + QString::number(i % 97));
+        if (arrival == QStringLiteral("index"))
+            std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+                return a.compare(b, Qt::CaseInsensitive) < 0;
+            });
+        else if (arrival == QStringLiteral("reversed"))
+            std::reverse(names.begin(), names.end());
+        SortedListBox box;
+        for (const QString& n : names)
+            box.entries()->addUtf8(n.toUtf8());
+        // A plain sort of the names with the list's comparison gives the same.
+        QStringList expected = names;
+        std::stable_sort(expected.begin(), expected.end(), SortedStringModel::lessThan);
+        QCOMPARE(entries(box), expected);
     }
 
     void clearEmpties() {
