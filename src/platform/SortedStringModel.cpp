@@ -155,14 +155,11 @@ void SortedStringModel::forgetPending() {
 }
 
 void SortedStringModel::clear() {
+    // The buffers keep their room: a list is mostly cleared to be filled again.
     beginResetModel();
-    text_.reset();
     textSize_ = 0;
-    textCapacity_ = 0;
     entries_.clear();
-    entries_.shrink_to_fit();
     sorted_.clear();
-    sorted_.shrink_to_fit();
     forgetPending();
     outOfOrder_.shrink_to_fit();
     endResetModel();
