@@ -219,13 +219,10 @@ void frmFM::choose() {
         Recordset& rs = dc.recordset();
         DataControl::Batch batch(dc);
         rs.moveFirst();
-        const int name = rs.fieldIndex(QStringLiteral("Pname"));
-        while (!rs.isEOF()) {
-            const QVariant value = rs.field(name);
-            if (!value.isNull())
-                main->List1->addItem(value.toString());
-            rs.moveNext();
-        }
+        rs.walkToEnd(rs.fieldIndex(QStringLiteral("Pname")), [&](QByteArrayView text, bool isNull) {
+            if (!isNull)
+                main->List1->addItemUtf8(text);
+        });
     });
     resumeStep([&] {
         main->Label6->setText(QStringLiteral("Individual Name"));
