@@ -1,5 +1,7 @@
 #include "MainWindowHarness.h"
 
+#include "platform/SortedStringModel.h"
+
 #include <QDir>
 #include <QLabel>
 
@@ -23,6 +25,8 @@ private slots:
     void unusableListFile();
     void settingsFileThatCannotBeRead();
     void refreshUnderTheResumeRule();
+    void listedAlikeWhateverTheIndexes_data();
+    void listedAlikeWhateverTheIndexes();
 };
 
 void tst_startup::settlesTheList_data() {
@@ -234,6 +238,55 @@ void tst_startup::refreshUnderTheResumeRule() {
     Globals::currentListName = QStringLiteral("Quillary.mdb");
     w.Refresh->trigger();
     QCOMPARE(h.entries(), (QStringList{"Alice", "Bob"}));
+}
+
+// The list shows the same names in the same order whether the file has its
+// name indexes, lacks them, or had them built by a program that folds only
+// ASCII letters: the fills read whichever the engine finds fastest.
+void tst_startup::listedAlikeWhateverTheIndexes_data() {
+    QTest::addColumn<QString>("indexes");
+    QTest::newRow("as made by the program") << QString();
+    QTest::newRow("none") << QStringLiteral(
+        "DROP INDEX pName2_pName; DROP INDEX pName2_CompanyName");
+    QTest::newRow("built by another program")
+        << QStringLiteral("REINDEX pName2_pName; REINDEX pName2_CompanyName");
+}
+void tst_startup::listedAlikeWhateverTheIndexes() {
+    QFETCH(QString, indexes);
+    const QStringList people = {"smith", "Émile", "ÉMILE", "emile", QString(), "Smith", "",
+                                "Zoë",   "zoe",   "Ángel", "angel", "Bob",     "bob",   "O'Brien",
+                                "Øster", "Ω",     "émile", "Smith", "ss",      "ß"};
+    QList<QStringList> rows;
+    for (int i = 0; i < people.size(); ++i)
+        rows << QStringList{people[i], people[(i * 7 + 3) % people.size()]};
+    Harness h;
+    h.folder.install(QStringLiteral("plist.ini"));
+    h.folder.addList(QStringLiteral("Quillary.mdb"));
+    h.folder.addContacts(QStringLiteral("Quillary.mdb"), rows);
+    if (!indexes.isEmpty()) {
+        // The engine's own NOCASE, which folds ASCII letters only.
+        SQLite::Database db(h.folder.file(QStringLiteral("Quillary.mdb")).toStdString(),
+                            SQLite::OPEN_READWRITE);
+        db.exec(indexes.toStdString());
+    }
+    auto listOf = [](const QStringList& names, bool skipEmpty) {
+        QStringList out;
+        for (const QString& n : names)
+            if (!n.isNull() && !(skipEmpty && n.isEmpty()))
+                out << n;
+        std::stable_sort(out.begin(), out.end(), SortedStringModel::lessThan);
+        return out;
+    };
+    pList& w = h.start();
+    QCOMPARE(h.entries(), listOf(people, false));
+    QStringList companies;
+    for (const QStringList& row : rows)
+        companies << row[1];
+    // The company view has no visible command: its handler is called.
+    w.LoadCompany_Click(0);
+    QCOMPARE(h.entries(), listOf(companies, true));
+    w.Refresh->trigger();
+    QCOMPARE(h.entries(), listOf(people, false));
 }
 
 QTEST_MAIN(tst_startup)
