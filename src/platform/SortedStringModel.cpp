@@ -94,8 +94,9 @@ char16_t* SortedStringModel::reserveText(size_t more) {
 }
 
 void SortedStringModel::add(const QString& entry) {
-    char16_t* out = reserveText(static_cast<size_t>(entry.size()));
-    std::memcpy(out, entry.utf16(), static_cast<size_t>(entry.size()) * sizeof(char16_t));
+    if (!entry.isEmpty())
+        std::memcpy(reserveText(static_cast<size_t>(entry.size())), entry.utf16(),
+                    static_cast<size_t>(entry.size()) * sizeof(char16_t));
     added(static_cast<size_t>(entry.size()), ListOrder::isAscii(entry));
 }
 
