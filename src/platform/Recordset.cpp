@@ -198,23 +198,22 @@ void Recordset::moved() {
 }
 
 bool Recordset::noRecords() const {
-    try {
-        SQLite::Statement q(db_->handle(), (selectFrom(QStringLiteral("1")) + whereWith(QString()) +
-                                            QStringLiteral(" LIMIT 1"))
-                                               .toStdString());
-        return !q.executeStep();
-    } catch (const std::exception& e) {
-        rethrow(e);
-    }
+    return !anyRecord(QString(), 0);
 }
 
 bool Recordset::recordsBefore(qint64 rowid) const {
+    return anyRecord(QStringLiteral("rowid < ?"), rowid);
+}
+
+// Whether the source selects a record meeting extraWhere, whose one parameter
+// (if any) takes bound.
+bool Recordset::anyRecord(const QString& extraWhere, qint64 bound) const {
     try {
-        SQLite::Statement q(db_->handle(),
-                            (selectFrom(QStringLiteral("1")) +
-                             whereWith(QStringLiteral("rowid < ?")) + QStringLiteral(" LIMIT 1"))
-                                .toStdString());
-        q.bind(1, static_cast<int64_t>(rowid));
+        SQLite::Statement q(db_->handle(), (selectFrom(QStringLiteral("1")) +
+                                            whereWith(extraWhere) + QStringLiteral(" LIMIT 1"))
+                                               .toStdString());
+        if (!extraWhere.isEmpty())
+            q.bind(1, static_cast<int64_t>(bound));
         return q.executeStep();
     } catch (const std::exception& e) {
         rethrow(e);

@@ -110,6 +110,7 @@ private:
     [[noreturn]] void rethrow(const std::exception& e) const;
     bool noRecords() const;
     bool recordsBefore(qint64 rowid) const;
+    bool anyRecord(const QString& extraWhere, qint64 bound) const;
     QHash<int, QVariant> typedEdits() const;
     void insertNew();
     void updateRow();

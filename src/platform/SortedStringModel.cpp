@@ -162,7 +162,6 @@ void SortedStringModel::clear() {
     entries_.clear();
     sorted_.clear();
     forgetPending();
-    outOfOrder_.shrink_to_fit();
     endResetModel();
 }
 
