@@ -2,9 +2,10 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 export QT_QPA_PLATFORM_TESTS ?= offscreen
 
-.PHONY: deps configure build run test asan-test bench screenshots format clean
+.PHONY: deps configure build run test install package asan-test bench screenshots format clean
 
 deps:
 	@bash scripts/deps.sh
@@ -20,6 +21,14 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Installs the program, its data and its menu entry under $(PREFIX).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package quillary_<version>_<arch>.deb in $(BUILD), from the built tree.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 asan-test: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLARY_SANITIZE=ON >/dev/null
