@@ -8,6 +8,7 @@ packages=(
     libsqlitecpp-dev libsqlite3-dev
     fonts-liberation2 fonts-dejavu-core
     clang-format
+    desktop-file-utils appstream dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
