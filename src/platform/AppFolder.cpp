@@ -101,8 +101,12 @@ bool choose(const QString& ownFolder, const QString& requested) {
         folder = userFolder();
     else
         folder = own;
-    // Nothing is ever written into an installation's prefix.
-    const QString problem = folder == own ? QString() : prepare(folder, source);
+    // The installed data stay as installed: every new folder starts from them.
+    QString problem;
+    if (isInstalled && (folder == installed || folder.startsWith(installed + QLatin1Char('/'))))
+        problem = QStringLiteral("it holds the files every new folder starts from");
+    else if (folder != own)
+        problem = prepare(folder, source);
     if (!problem.isEmpty()) {
         const QString text =
             QStringLiteral("Quillary cannot keep your lists in \"%1\": %2.\n\nSet XDG_DATA_HOME to "
