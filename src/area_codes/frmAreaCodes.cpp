@@ -46,7 +46,7 @@ QString folderPath() {
 // Runs a handler's steps under its local error handler: a failure is the
 // pending error while its message shows, and handled (none pending) after it.
 template <class Steps, class Message> void handled(Steps&& steps, Message&& message) {
-    PendingError::clear();
+    const HandlerScope scope;
     try {
         steps();
         return;
@@ -57,7 +57,6 @@ template <class Steps, class Message> void handled(Steps&& steps, Message&& mess
     }
     const RunError e(PendingError::number(), PendingError::description());
     MsgBox::show(message(e), MsgBox::Buttons::Ok, MsgBox::Icon::None);
-    PendingError::clear();
 }
 
 QString descriptionOnly(const RunError& e) {

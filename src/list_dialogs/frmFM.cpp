@@ -148,6 +148,7 @@ bool frmFM::opensAsList(const QString& fileName) {
 }
 
 void frmFM::choose() {
+    const HandlerScope scope;
     const QString f = File1->fileName();
     if (f.isEmpty()) {
         // Without a choice there is nothing to make current.

@@ -98,6 +98,7 @@ void pList::startProgram() {
 }
 
 void pList::Form_Load() {
+    const HandlerScope scope;
     const QString settings = QString::fromLatin1(Globals::settingsFileName);
     IniFile::WriteIniValue(QStringLiteral("[lastdb]"),
                            QStringLiteral("db=") + QString::fromLatin1(Globals::defaultListName),
@@ -133,6 +134,7 @@ void pList::Form_Load() {
 }
 
 void pList::Refresh_Click(qint16) {
+    const HandlerScope scope;
     resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
     if (openWholeTable())
         resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
@@ -190,6 +192,7 @@ void pList::LoadCompany_Click(qint16) {
 // (an empty table leaves it as it was), then the first entry selected. Company
 // names are listed only when not empty.
 void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
+    const HandlerScope scope;
     if (openWholeTable())
         resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
     resumeStep([this] {
@@ -208,6 +211,7 @@ void pList::mnuRefresh_Click(qint16) {
 }
 
 void pList::List1_Click() {
+    const HandlerScope scope;
     resumeStep([this] {
         Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
         Data1->refresh();
@@ -233,6 +237,7 @@ void pList::List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoin
 }
 
 void pList::AddNew_Click(qint16) {
+    const HandlerScope scope;
     resumeStep([this] {
         Recordset& rs = Data1->recordset();
         if (!rs.isBOF()) {
@@ -254,6 +259,7 @@ void pList::smdSave_Click() {
 }
 
 void pList::Delete_Click(qint16) {
+    const HandlerScope scope;
     bool deleted = false;
     try {
         Recordset& rs = Data1->recordset();
@@ -317,10 +323,12 @@ bool pList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void pList::MakeDB_Click(qint16) {
+    const HandlerScope scope;
     NewDB::showModal();
 }
 
 void pList::DBSwitch_Click(qint16) {
+    const HandlerScope scope;
     resumeStep([] { ListFiles::closeAreaCodes(); });
     frmFM::showModal();
 }
@@ -330,10 +338,12 @@ void pList::ListCopy_Click(qint16) {
 }
 
 void pList::AreaCodeLookup_Click(qint16) {
+    const HandlerScope scope;
     resumeStep([] { frmAreaCodes::display(); });
 }
 
 void pList::mnuGetOLC_Click(qint16) {
+    const HandlerScope scope;
     modOutLook::GetOutlookContacts();
 }
 
@@ -352,6 +362,7 @@ void pList::Exit2_Click(qint16) {
 }
 
 void pList::Form_Unload(qint16&) {
+    const HandlerScope scope;
     // The area code file goes back under its closed name. While its window still
     // holds it the rename fails; the next switch or shutdown tries again.
     resumeStep([] { ListFiles::closeAreaCodes(); });

@@ -1,4 +1,5 @@
 #pragma once
+#include "HandlerScope.h"
 #include "RunError.h"
 
 #include <exception>
@@ -8,7 +9,8 @@
 RunError toRunError(const std::exception& e);
 
 // The resume-on-error rule: a failing step is skipped without a message and the
-// next one runs. The failure stays pending (PendingError) as the last error.
+// next one runs. The failure stays pending (PendingError) as the last error
+// until the handler's HandlerScope ends.
 // Returns whether the step ran to its end.
 template <class Step> bool resumeStep(Step&& step) {
     try {
