@@ -213,7 +213,7 @@ void frmFM::choose() {
     }
     resumeStep([&] {
         dc.recordset().moveFirst();
-        Globals::sharedContactRecordset = &dc.recordset();
+        Globals::sharedContactRecordset = dc.recordsetHandle();
     });
     resumeStep([&] { main->List1->clear(); });
     resumeStep([&] {

@@ -2,7 +2,7 @@
 #include <QString>
 #include <QtGlobal>
 
-class Recordset;
+#include "platform/RecordsetHandle.h"
 
 // Process-wide state shared by the main window and the list dialogs.
 namespace Globals {
@@ -13,8 +13,9 @@ inline QString applicationFolderPath;
 // What the main window's list shows: 1 person names, 2 company names; 0 before
 // start-up, treated like 1.
 inline qint16 listDisplayMode = 0;
-// Data1's records while the list is being filled or a contact deleted.
-inline Recordset* sharedContactRecordset = nullptr;
+// Data1's records while the list is being filled or a contact deleted; it
+// reads as null once Data1 closes them, so it never outlives them.
+inline RecordsetHandle sharedContactRecordset;
 // Where the new-list dialog takes the template from, and where the copy dialog copies to.
 inline QString templateFolder;
 inline QString copyDestinationFolder;

@@ -137,7 +137,7 @@ void pList::Refresh_Click(qint16) {
     const HandlerScope scope;
     resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
     if (openWholeTable())
-        resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+        resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     List1->clear();
     fillList(QStringLiteral("pName"), false);
     Globals::sharedContactRecordset = nullptr;
@@ -167,9 +167,9 @@ bool pList::openWholeTable() {
 // list. Person names: a null name adds nothing. Company names: only names
 // greater than the empty string.
 void pList::fillList(const QString& fieldName, bool skipEmpty) {
-    if (!Globals::sharedContactRecordset)
+    if (!Globals::sharedContactRecordset || !Data1->hasRecordset())
         return;
-    Recordset& rs = *Globals::sharedContactRecordset;
+    Recordset& rs = Data1->recordset();
     DataControl::Batch batch(*Data1);
     resumeStep([&] { rs.moveFirst(); });
     resumeStep([&] {
@@ -194,7 +194,7 @@ void pList::LoadCompany_Click(qint16) {
 void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
     const HandlerScope scope;
     if (openWholeTable())
-        resumeStep([this] { Globals::sharedContactRecordset = &Data1->recordset(); });
+        resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     resumeStep([this] {
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
             List1->clear();
@@ -263,7 +263,7 @@ void pList::Delete_Click(qint16) {
     bool deleted = false;
     try {
         Recordset& rs = Data1->recordset();
-        Globals::sharedContactRecordset = &rs;
+        Globals::sharedContactRecordset = Data1->recordsetHandle();
         DataControl::Batch batch(*Data1);
         rs.moveFirst();
         // The company view offers the contacts of the selected company.

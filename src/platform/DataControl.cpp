@@ -26,6 +26,10 @@ Recordset& DataControl::recordset() {
     return *recordset_;
 }
 
+RecordsetHandle DataControl::recordsetHandle() const {
+    return hasRecordset() ? RecordsetHandle(recordset_) : RecordsetHandle();
+}
+
 bool DataControl::dataChanged() const {
     return recordset_ && recordset_->isDirty();
 }
@@ -39,6 +43,8 @@ void DataControl::hook() {
 }
 
 void DataControl::refresh() {
+    if (database_ && database_->readOnly() && database_->path() == databaseName_)
+        retryForWriting();
     if (recordset_)
         recordset_->storePending();
     std::unique_ptr<Database> opened;
@@ -52,10 +58,32 @@ void DataControl::refresh() {
         *recordset_ = std::move(*fresh);
     else
         recordset_ = std::move(fresh);
+    const bool openedReadOnly = opened && opened->readOnly();
     if (opened)
         database_ = std::move(opened);
     hook();
+    // An edit would be refused: the user hears so now, not at the first store.
+    if (openedReadOnly && reportsRefusals_)
+        MsgBox::show(RunError::of(ErrNo::ReadOnlyDb).failureMessage(), MsgBox::Buttons::Ok,
+                     MsgBox::Icon::Exclamation);
     currentMoved();
+}
+
+// A list that could only be read is tried for writing again at every refresh,
+// so one passing fault does not leave it read-only for the session; the
+// records, and an edit waiting to be stored, move over to the new connection.
+void DataControl::retryForWriting() {
+    std::unique_ptr<Database> again;
+    try {
+        again = std::make_unique<Database>(databaseName_);
+    } catch (const RunError&) {
+        return;
+    }
+    if (again->readOnly())
+        return;
+    if (recordset_)
+        recordset_->moveTo(*again);
+    database_ = std::move(again);
 }
 
 void DataControl::close() {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "RecordsetHandle.h"
+
 class Database;
 class Recordset;
 class QLineEdit;
@@ -29,7 +31,9 @@ public:
 
     // Stores a changed current record, then (re)opens the database and runs the
     // record source; the first record becomes current. Throws RunError; on
-    // failure the records open before stay open and usable.
+    // failure the records open before stay open and usable. A list that opens
+    // for reading only is reported (3027) and tried for writing again at the
+    // next refresh.
     void refresh();
     bool hasRecordset() const { return recordset_ != nullptr && database_ != nullptr; }
     // The open database file (null when nothing is open), for work that groups
@@ -37,6 +41,9 @@ public:
     Database* database() const { return database_.get(); }
     // Throws RunError 91 when nothing is open.
     Recordset& recordset();
+    // A reference to the open records that reads as null once they are closed
+    // (a failed refresh or close); null when nothing is open.
+    RecordsetHandle recordsetHandle() const;
     // The changed flag of the current record.
     bool dataChanged() const;
 
@@ -79,13 +86,16 @@ private:
         QString field;
     };
     void hook();
+    void retryForWriting();
     void fieldEdited(QWidget* w, const QString& fieldName, const QString& text);
     void currentMoved();
 
     QString databaseName_;
     QString recordSource_;
     std::unique_ptr<Database> database_;
-    std::unique_ptr<Recordset> recordset_;
+    // Shared only with RecordsetHandles, which never keep it alive: closing
+    // frees it and every handle reads null.
+    std::shared_ptr<Recordset> recordset_;
     QList<Binding> bindings_;
     int batch_ = 0;
     bool stale_ = false;

@@ -55,21 +55,38 @@ Database::Database(const QString& path) : path_(path) {
     if (info.size() == 0)
         throw RunError::of(ErrNo::UnrecognizedFormat, path);
     try {
-        // The program uses each connection from its own thread only, so the
-        // engine need not lock it on every call (a list fill makes millions).
-        db_ = std::make_unique<SQLite::Database>(path.toStdString(),
-                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_NOMUTEX);
-        sqlite3_create_collation_v2(db_->getHandle(), "NOCASE", SQLITE_UTF8, nullptr, noCase,
-                                    nullptr);
-        db_->exec("PRAGMA synchronous=FULL");
-        // Reading the schema tells a database from any other file.
-        SQLite::Statement probe(*db_, "SELECT count(*) FROM sqlite_master");
-        probe.executeStep();
+        open();
+        // The engine falls back to reading only when opening for writing fails,
+        // even for a passing fault; one more try tells the two apart.
+        if (readOnly())
+            open();
     } catch (const std::exception& e) {
         db_.reset();
         rethrow(e);
     }
     OpenFiles::acquire(path_);
+}
+
+void Database::open() {
+    db_.reset();
+    // The program uses each connection from its own thread only, so the
+    // engine need not lock it on every call (a list fill makes millions).
+    db_ = std::make_unique<SQLite::Database>(path_.toStdString(),
+                                             SQLite::OPEN_READWRITE | SQLite::OPEN_NOMUTEX);
+    // Names must sort and match without regard to case in every language; an
+    // engine left with its own rule (ASCII letters only) would not.
+    const int rc = sqlite3_create_collation_v2(db_->getHandle(), "NOCASE", SQLITE_UTF8, nullptr,
+                                               noCase, nullptr);
+    if (rc != SQLITE_OK)
+        throw rc == SQLITE_NOMEM ? RunError::of(7) : RunError::of(ErrNo::CannotOpenFile, path_);
+    db_->exec("PRAGMA synchronous=FULL");
+    // Reading the schema tells a database from any other file.
+    SQLite::Statement probe(*db_, "SELECT count(*) FROM sqlite_master");
+    probe.executeStep();
+}
+
+bool Database::readOnly() const {
+    return db_ && sqlite3_db_readonly(db_->getHandle(), "main") == 1;
 }
 
 Database::~Database() {

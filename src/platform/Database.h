@@ -13,13 +13,16 @@ class Database;
 // case for all letters (the NOCASE collation is replaced by a Unicode-aware one).
 class Database {
 public:
-    // Throws RunError: 3024 missing file, 3343 not a database, 3051 unreadable.
+    // Throws RunError: 3024 missing file, 3343 not a database, 3051 unreadable
+    // or its text comparison not accepted by the engine.
     explicit Database(const QString& path);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
     const QString& path() const { return path_; }
+    // Opened for reading only: the file could not be opened for writing.
+    bool readOnly() const;
     SQLite::Database& handle() { return *db_; }
     bool hasTable(const QString& name);
     // Column names of a table in table order.
@@ -28,6 +31,7 @@ public:
     template <class Fn> auto guarded(Fn&& fn) -> decltype(fn());
 
 private:
+    void open();
     [[noreturn]] void rethrow(const std::exception& e) const;
     QString path_;
     std::unique_ptr<SQLite::Database> db_;

@@ -164,6 +164,11 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     return *this;
 }
 
+void Recordset::moveTo(Database& db) {
+    invalidateCursor();
+    db_ = &db;
+}
+
 void Recordset::rethrow(const std::exception& e) const {
     if (auto run = dynamic_cast<const RunError*>(&e))
         throw *run;

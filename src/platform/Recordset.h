@@ -35,6 +35,10 @@ public:
     // A data control re-opens its records in place, so references stay valid.
     Recordset& operator=(Recordset&&) noexcept;
 
+    // Goes on with the same records and pending edit over another connection
+    // to the same file (the old one may then be closed).
+    void moveTo(Database& db);
+
     const QString& source() const { return source_; }
     const QString& table() const { return table_; }
 

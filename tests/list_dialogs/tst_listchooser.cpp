@@ -44,6 +44,8 @@ private slots:
     void reservedNamesAreRefused_data();
     void reservedNamesAreRefused();
     void chosenListBecomesCurrent();
+    void chosenListThatStopsOpeningListsNothing_data();
+    void chosenListThatStopsOpeningListsNothing();
     void listWithoutContactsSelectsNothing();
     void doubleClickChoosesLikeOk();
     void okWithoutSelectionKeepsTheDialogOpen();
@@ -158,6 +160,36 @@ void tst_listchooser::chosenListBecomesCurrent() {
     QCOMPARE(main->windowTitle(), QStringLiteral("  Family List"));
     // The list left behind keeps its contacts.
     QCOMPARE(contactCount(folder->file(QStringLiteral("Home.mdb"))), 2);
+}
+
+void tst_listchooser::chosenListThatStopsOpeningListsNothing_data() {
+    QTest::addColumn<bool>("bySave");
+    QTest::newRow("refresh") << false;
+    QTest::newRow("save changes") << true;
+}
+
+// Another program locks the chosen list; the refill after the failed open
+// walks no records that the failure closed.
+void tst_listchooser::chosenListThatStopsOpeningListsNothing() {
+    QFETCH(bool, bySave);
+    openHome();
+    folder->addList(QStringLiteral("Family.mdb"));
+    folder->addContacts(QStringLiteral("Family.mdb"), {{QStringLiteral("Zed")}});
+    frmFM dialog(main.get());
+    select(dialog, QStringLiteral("Family.mdb"));
+    dialog.cmdButtons_Click(0);
+    QTest::mouseClick(main->cmdAdd, Qt::LeftButton);
+    SQLite::Database other(folder->file(QStringLiteral("Family.mdb")).toStdString(),
+                           SQLite::OPEN_READWRITE);
+    other.exec("BEGIN EXCLUSIVE");
+    if (bySave)
+        QTest::mouseClick(main->smdSave, Qt::LeftButton);
+    else
+        main->Refresh->trigger();
+    QCOMPARE(main->List1->listCount(), 0);
+    other.exec("ROLLBACK");
+    main->Refresh->trigger();
+    QCOMPARE(entries(main->List1), QStringList{QStringLiteral("Zed")});
 }
 
 void tst_listchooser::listWithoutContactsSelectsNothing() {

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <fcntl.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -79,6 +81,26 @@ struct Fixture {
         dc.refresh();
     }
     Recordset& rs() { return dc.recordset(); }
+};
+
+// Fails the engine's next opens of a list file for writing with EIO, as a
+// passing disk fault would; the engine then opens it for reading only.
+int g_openFaults = 0;
+int faultyOpen(const char* path, int flags, int mode) {
+    if (g_openFaults > 0 && (flags & O_ACCMODE) == O_RDWR && QByteArray(path).endsWith(".mdb")) {
+        --g_openFaults;
+        errno = EIO;
+        return -1;
+    }
+    return ::open(path, flags, mode);
+}
+struct OpenFaults {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    explicit OpenFaults(int count) {
+        g_openFaults = count;
+        vfs->xSetSystemCall(vfs, "open", reinterpret_cast<sqlite3_syscall_ptr>(faultyOpen));
+    }
+    ~OpenFaults() { vfs->xSetSystemCall(vfs, "open", nullptr); }
 };
 
 const QList<QStringList> fourContacts = {
@@ -613,6 +635,33 @@ private slots:
                          FileSystem::copy(f.folder.file("Spare.mdb"), f.folder.file(file));
                      }),
                      0);
+    }
+
+    // A list that opened for reading only is said to be so, and tried for
+    // writing again at the next refresh, which stores the edit made meanwhile.
+    void openFaultsLeaveTheListWritable_data() {
+        QTest::addColumn<int>("faults");
+        QTest::addColumn<bool>("saysReadOnly");
+        QTest::newRow("one passing fault") << 1 << false;
+        QTest::newRow("faults on every try") << 2 << true;
+    }
+    void openFaultsLeaveTheListWritable() {
+        QFETCH(int, faults);
+        QFETCH(bool, saysReadOnly);
+        Fixture f(fourContacts);
+        f.dc.close();
+        {
+            OpenFaults openFaults(faults);
+            f.open("pName2");
+        }
+        QCOMPARE(MsgBox::shown().size(), saysReadOnly ? 1 : 0);
+        if (saysReadOnly)
+            QCOMPARE(MsgBox::last().text,
+                     QStringLiteral("*3027 ") + RunError::of(3027).description());
+        f.name.setText("Carol edited");
+        f.open("pName2");
+        QCOMPARE(MsgBox::shown().size(), saysReadOnly ? 1 : 0);
+        QCOMPARE(storedNames(f.path()).first(), QStringLiteral("Carol edited"));
     }
 
     void listFileDeletedWhileOpen() {
