@@ -4,11 +4,15 @@
 #include "RunError.h"
 #include "SqlErrors.h"
 
+#include "FileDescriptor.h"
+#include "TemporaryFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -69,64 +73,53 @@ void copy(const QString& source, const QString& target) {
         throw RunError::of(ErrNo::PermissionDenied);
     if (QFileInfo(source).isDir())
         throw RunError::of(ErrNo::PathFileAccessError);
-    const QString temp = target + QStringLiteral(".quillary-copy");
-    const int in = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    FileDescriptor in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (!in)
         throwErrno();
-    const int out =
-        ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const int err = errno;
-        ::close(in);
-        throw fromErrno(err);
-    }
-    try {
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t n = ::read(in, buffer, sizeof buffer);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                throwErrno();
-            }
-            if (n == 0)
-                break;
-            writeAll(out, buffer, n);
-            if (g_failNextCopy) {
-                const int number = g_failNextCopy;
-                g_failNextCopy = 0;
-                throw RunError::of(number);
-            }
-        }
-        if (::fsync(out) != 0)
-            throwErrno();
-        if (::close(out) != 0) {
-            ::close(in);
-            ::unlink(native(temp).constData());
+    TemporaryFile temp(QFileInfo(target).absolutePath());
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
             throwErrno();
         }
-        ::close(in);
-    } catch (...) {
-        ::close(in);
-        ::close(out);
-        ::unlink(native(temp).constData());
-        throw;
+        if (n == 0)
+            break;
+        writeAll(temp.fd(), buffer, n);
+        if (g_failNextCopy) {
+            const int number = g_failNextCopy;
+            g_failNextCopy = 0;
+            throw RunError::of(number);
+        }
     }
-    if (::rename(native(temp).constData(), native(target).constData()) != 0) {
-        const int err = errno;
-        ::unlink(native(temp).constData());
-        throw fromErrno(err);
-    }
+    temp.commitOver(target);
 }
 
 void rename(const QString& source, const QString& target) {
     if (OpenFiles::isOpen(source) || OpenFiles::isOpen(target))
         throw RunError::of(ErrNo::PermissionDenied);
-    if (!exists(source))
-        throw RunError::of(ErrNo::FileNotFound);
-    if (exists(target))
+    const QByteArray from = native(source);
+    const QByteArray to = native(target);
+    // The rename itself refuses an existing target, so a file (or link) made
+    // in the meantime is never replaced.
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL && errno != ENOSYS)
+        throwErrno();
+    // File systems without it: a hard link cannot replace a name either.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        throwErrno();
+    // Nor hard links: the test just before is all that is left.
+    struct stat st {};
+    if (::lstat(to.constData(), &st) == 0)
         throw RunError::of(ErrNo::FileAlreadyExists);
-    if (::rename(native(source).constData(), native(target).constData()) != 0)
+    if (::rename(from.constData(), to.constData()) != 0)
         throwErrno();
 }
 
@@ -134,13 +127,6 @@ void remove(const QString& path) {
     if (OpenFiles::isOpen(path))
         throw RunError::of(ErrNo::PermissionDenied);
     if (::unlink(native(path).constData()) != 0)
-        throwErrno();
-}
-
-void replace(const QString& source, const QString& target) {
-    if (OpenFiles::isOpen(target))
-        throw RunError::of(ErrNo::PermissionDenied);
-    if (::rename(native(source).constData(), native(target).constData()) != 0)
         throwErrno();
 }
 

@@ -13,14 +13,14 @@ bool exists(const QString& path);
 QStringList files(const QString& folder, const QString& pattern = QString());
 bool anyMatch(const QString& folder, const QString& pattern);
 // Copies source to target, replacing target. Refuses (70) when either is a
-// database held open by a data control. The target is written under a temporary
-// name and moved into place, so a failed copy leaves no half-written file.
+// database held open by a data control. The target is written under a short
+// temporary name made for it and moved into place, so a failed copy leaves no
+// half-written file.
 void copy(const QString& source, const QString& target);
-// Renames; fails with 58 when the target exists, 70 when the source is held open.
+// Renames; fails with 58 when the target name is taken (even by a link that
+// leads nowhere, or by a file made meanwhile), 70 when either is held open.
 void rename(const QString& source, const QString& target);
 void remove(const QString& path);
-// Replaces target by source in one step (the new content is complete first).
-void replace(const QString& source, const QString& target);
 
 // Test seam: the next copy fails with this error number after writing part of
 // the target (0 switches it off).

@@ -3,9 +3,11 @@
 #include "platform/AppFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "platform/OpenFiles.h"
 #include "platform/Resume.h"
 #include "platform/RunError.h"
 #include "platform/SqlErrors.h"
+#include "platform/TemporaryFile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -130,14 +132,6 @@ void writeAll(int fd, const QByteArray& bytes) {
     }
 }
 
-// Makes the rename itself durable; a failure here changes nothing the user sees.
-void syncFolder(const QString& folder) {
-    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
 } // namespace
 
 namespace IniFile {
@@ -193,9 +187,6 @@ bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine
         return false;
     const QString name = fileName.isEmpty() ? QString::fromLatin1(writerDefaultFileName) : fileName;
     bool result = true;
-    QString temporary;
-    int out = -1;
-    bool temporaryWritten = false;
     try {
         const QString path = pathFor(name);
         if (!FileSystem::exists(path))
@@ -203,27 +194,18 @@ bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine
         const QByteArray content = rewritten(splitLines(readAllBytes(path)), section.toLocal8Bit(),
                                              keyLine->toLocal8Bit());
 
-        temporary =
-            AppFolder::join(AppFolder::programFolder(), QString::fromLatin1(temporaryFileName));
-        out = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (out < 0)
-            throw fromErrno(errno);
-        temporaryWritten = true;
+        // Only a file made here is written: a stale "qv.new", or a link
+        // planted under that name, is removed rather than followed.
+        TemporaryFile temporary(AppFolder::programFolder(), QString::fromLatin1(temporaryFileName));
         struct stat old {};
         if (::stat(native(path).constData(), &old) == 0)
-            ::fchmod(out, old.st_mode & 07777);
-        writeAll(out, content);
-        if (::fsync(out) != 0)
-            throw fromErrno(errno);
-        const int closing = ::close(out);
-        out = -1;
-        if (closing != 0)
-            throw fromErrno(errno);
+            temporary.setMode(old.st_mode);
+        writeAll(temporary.fd(), content);
+        if (OpenFiles::isOpen(path))
+            throw RunError::of(ErrNo::PermissionDenied);
         // The complete new file takes the old one's place in one step, so the
         // folder is never without its settings.
-        FileSystem::replace(temporary, path);
-        temporaryWritten = false;
-        syncFolder(AppFolder::programFolder());
+        temporary.commitOver(path);
     } catch (const RunError& e) {
         MsgBox::show(e.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
         result = false;
@@ -231,10 +213,6 @@ bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine
         MsgBox::show(toRunError(e).failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
         result = false;
     }
-    if (out >= 0)
-        ::close(out);
-    if (temporaryWritten)
-        ::unlink(native(temporary).constData());
     return result;
 }
 

@@ -8,6 +8,12 @@
 #include <QDir>
 #include <QtTest>
 
+namespace {
+QStringList entries(const TestFolder& folder) {
+    return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+} // namespace
+
 class tst_FileSystem : public QObject {
     Q_OBJECT
 private slots:
@@ -16,8 +22,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("*.mdb") << "*.mdb" << QStringList{"B.MDB", "a.mdb", "c.Mdb"};
         QTest::newRow("*.MDB") << "*.MDB" << QStringList{"B.MDB", "a.mdb", "c.Mdb"};
-        QTest::newRow("*.dat") << "*.dat" << QStringList{"Template.dat"};
         QTest::newRow("exact name, any case") << "TEMPLATE.DAT" << QStringList{"Template.dat"};
+        QTest::newRow("no match") << "*.xyz" << QStringList{};
         QTest::newRow("*") << "*" << QStringList{"B.MDB", "Template.dat", "a.mdb",
                                                  "c.Mdb", "plist.ini",    "x.mdbx"};
     }
@@ -28,28 +34,43 @@ private slots:
         for (const char* name : {"a.mdb", "B.MDB", "c.Mdb", "x.mdbx", "Template.dat", "plist.ini"})
             folder.write(QString::fromLatin1(name), "x");
         QVERIFY(QDir(folder.path()).mkdir("d.mdb"));
-        QStringList got = FileSystem::files(folder.path(), pattern);
-        QCOMPARE(got, expected);
+        QCOMPARE(FileSystem::files(folder.path(), pattern), expected);
         QCOMPARE(FileSystem::anyMatch(folder.path(), pattern), !expected.isEmpty());
     }
 
-    void noMatchInEmptyFolder() {
-        TestFolder folder;
-        QVERIFY(QDir(folder.path()).mkdir("only.mdb"));
-        QVERIFY(FileSystem::files(folder.path(), "*.mdb").isEmpty());
-        QVERIFY(!FileSystem::anyMatch(folder.path(), "*.mdb"));
+    // The copy lands complete under the target's name and leaves nothing else
+    // behind; it writes through no link planted beside the target, and takes
+    // names as long as the file system allows.
+    void copyReplacesTarget_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("planted");
+        QTest::newRow("new target") << "fresh.mdb" << false << false;
+        QTest::newRow("old target") << "b.mdb" << true << false;
+        QTest::newRow("250-character name") << QString(246, 'n') + ".mdb" << false << false;
+        QTest::newRow("link planted beside") << "b.mdb" << true << true;
     }
-
     void copyReplacesTarget() {
+        QFETCH(QString, target);
+        QFETCH(bool, existing);
+        QFETCH(bool, planted);
         TestFolder folder;
+        TestFolder outside;
+        outside.write("victim", "untouched");
         folder.write("a.mdb", "new content");
-        folder.write("b.mdb", "old content that is longer");
-        FileSystem::copy(folder.file("a.mdb"), folder.file("b.mdb"));
-        QCOMPARE(folder.read("b.mdb"), QByteArray("new content"));
-        QCOMPARE(folder.read("a.mdb"), QByteArray("new content"));
-        FileSystem::copy(folder.file("a.mdb"), folder.file("fresh.mdb"));
-        QCOMPARE(folder.read("fresh.mdb"), QByteArray("new content"));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 3);
+        if (existing)
+            folder.write(target, "old content that is longer");
+        if (planted)
+            QVERIFY(QFile::link(outside.file("victim"), folder.file(target + ".quillary-copy")));
+        const QStringList before = entries(folder);
+        FileSystem::copy(folder.file("a.mdb"), folder.file(target));
+        QCOMPARE(folder.read(target), QByteArray("new content"));
+        QCOMPARE(outside.read("victim"), QByteArray("untouched"));
+        QStringList expected = before;
+        if (!existing)
+            expected = QStringList(before) << target;
+        expected.sort();
+        QCOMPARE(entries(folder), expected);
     }
 
     void copyFailures_data() {
@@ -57,28 +78,34 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::newRow("missing source") << "missing.mdb" << 53;
         QTest::newRow("source is a folder") << "dir.mdb" << 75;
+        QTest::newRow("failure while writing") << "src.mdb" << 61;
     }
     void copyFailures() {
         QFETCH(QString, source);
         QFETCH(int, number);
         TestFolder folder;
         QDir(folder.path()).mkdir("dir.mdb");
-        QCOMPARE(failureOf([&] { FileSystem::copy(folder.file(source), folder.file("t.mdb")); }),
+        const QByteArray big(300000, 'n');
+        folder.write("src.mdb", big);
+        folder.write("dst.mdb", "old");
+        if (number == 61)
+            FileSystem::failNextCopyWith(61);
+        QCOMPARE(failureOf([&] { FileSystem::copy(folder.file(source), folder.file("dst.mdb")); }),
                  number);
-        QVERIFY(!folder.exists("t.mdb"));
+        QCOMPARE(folder.read("dst.mdb"), QByteArray("old"));
+        QCOMPARE(entries(folder), QStringList({"dst.mdb", "src.mdb"}));
+        // Only the next copy fails.
+        FileSystem::copy(folder.file("src.mdb"), folder.file("dst.mdb"));
+        QCOMPARE(folder.read("dst.mdb"), big);
     }
 
     void copyRefusesOpenList_data() {
         QTest::addColumn<bool>("openIsSource");
-        QTest::addColumn<bool>("throughDataControl");
-        QTest::newRow("source open, Database") << true << false;
-        QTest::newRow("target open, Database") << false << false;
-        QTest::newRow("source open, data control") << true << true;
-        QTest::newRow("target open, data control") << false << true;
+        QTest::newRow("source open") << true;
+        QTest::newRow("target open") << false;
     }
     void copyRefusesOpenList() {
         QFETCH(bool, openIsSource);
-        QFETCH(bool, throughDataControl);
         TestFolder folder;
         folder.addList("Open.mdb");
         folder.addContacts("Open.mdb", {{"Ann"}});
@@ -90,16 +117,10 @@ private slots:
         const QString source = openIsSource ? open : other;
         const QString target = openIsSource ? other : open;
         {
-            std::unique_ptr<Database> db;
-            std::unique_ptr<DataControl> dc;
-            if (throughDataControl) {
-                dc = std::make_unique<DataControl>();
-                dc->setDatabaseName(open);
-                dc->setRecordSource("pName2");
-                dc->refresh();
-            } else {
-                db = std::make_unique<Database>(open);
-            }
+            DataControl dc;
+            dc.setDatabaseName(open);
+            dc.setRecordSource("pName2");
+            dc.refresh();
             QCOMPARE(failureOf([&] { FileSystem::copy(source, target); }), 70);
             // The open file under another spelling of its path.
             const QString respelt = folder.path() + "/./Open.mdb";
@@ -134,23 +155,6 @@ private slots:
         QVERIFY(folder.exists("real/L.mdb"));
     }
 
-    void failedCopyLeavesOldTarget() {
-        TestFolder folder;
-        QByteArray big(300000, 'n');
-        folder.write("src.mdb", big);
-        folder.write("dst.mdb", "old");
-        FileSystem::failNextCopyWith(61);
-        QCOMPARE(
-            failureOf([&] { FileSystem::copy(folder.file("src.mdb"), folder.file("dst.mdb")); }),
-            61);
-        QCOMPARE(folder.read("dst.mdb"), QByteArray("old"));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"dst.mdb", "src.mdb"}));
-        // Only the next copy fails.
-        FileSystem::copy(folder.file("src.mdb"), folder.file("dst.mdb"));
-        QCOMPARE(folder.read("dst.mdb"), big);
-    }
-
     void rename_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
@@ -160,6 +164,8 @@ private slots:
                                << "AreaCodes.mdb" << false << 0;
         QTest::newRow("target exists") << "AreaCodes.dat"
                                        << "Taken.mdb" << false << 58;
+        QTest::newRow("target a link to nothing") << "AreaCodes.dat"
+                                                  << "Dangling.mdb" << false << 58;
         QTest::newRow("source missing") << "Nothing.dat"
                                         << "AreaCodes.mdb" << false << 53;
         QTest::newRow("source open") << "AreaCodes.dat"
@@ -173,6 +179,7 @@ private slots:
         TestFolder folder;
         folder.install("AreaCodes.dat");
         folder.write("Taken.mdb", "taken");
+        QVERIFY(QFile::link(folder.file("nowhere"), folder.file("Dangling.mdb")));
         const QByteArray before = folder.read("AreaCodes.dat");
         std::unique_ptr<Database> db;
         if (openSource)
@@ -185,6 +192,8 @@ private slots:
         } else {
             QCOMPARE(folder.read("AreaCodes.dat"), before);
             QCOMPARE(folder.read("Taken.mdb"), QByteArray("taken"));
+            QCOMPARE(QFileInfo(folder.file("Dangling.mdb")).symLinkTarget(),
+                     folder.file("nowhere"));
         }
         db.reset();
         if (openSource) {
@@ -204,15 +213,6 @@ private slots:
         FileSystem::remove(folder.file("Gone.mdb"));
         QVERIFY(!FileSystem::exists(folder.file("Gone.mdb")));
         QCOMPARE(failureOf([&] { FileSystem::remove(folder.file("Gone.mdb")); }), 53);
-    }
-
-    void replaceMovesNewContentIn() {
-        TestFolder folder;
-        folder.write("qv.new", "[lastdb]\r\ndb=A.mdb\r\n");
-        folder.write("plist.ini", "old");
-        FileSystem::replace(folder.file("qv.new"), folder.file("plist.ini"));
-        QVERIFY(!folder.exists("qv.new"));
-        QCOMPARE(folder.read("plist.ini"), QByteArray("[lastdb]\r\ndb=A.mdb\r\n"));
     }
 };
 
