@@ -34,11 +34,11 @@ const QHash<int, QString>& descriptions() {
         {3043, "Disk or network error."},
         {3049, "Cannot open database '%1'. It may not be a database that your application "
                "recognizes, or the file may be corrupt."},
-        {3051, "The Microsoft Jet database engine cannot open the file '%1'. It is already "
+        {3051, "The database engine cannot open the file '%1'. It is already "
                "opened exclusively by another user, or you need permission to view its data."},
         {3061, "Too few parameters. Expected 1."},
         {3075, "Syntax error in query expression '%1'."},
-        {3078, "The Microsoft Jet database engine cannot find the input table or query '%1'. "
+        {3078, "The database engine cannot find the input table or query '%1'. "
                "Make sure it exists and that its name is spelled correctly."},
         {3131, "Syntax error in FROM clause."},
         {3167, "Record is deleted."},

@@ -19,7 +19,7 @@ void setClientSize(QWidget* w, int width, int height);
 void centreOnScreen(QWidget* w);
 } // namespace Twips
 
-// Fonts by the family names of the original layouts.
+// Fonts by the family names the window layouts ask for.
 namespace Fonts {
 // "MS Sans Serif" has no free equivalent and maps to a plain sans face here;
 // "Arial" resolves to a metric-compatible face through fontconfig.
