@@ -146,11 +146,6 @@ int NewDB::nameFault(const QString& typedName) {
 
 void NewDB::makeList() {
     pList* main = pList::instance();
-    QString target;
-    QString previousName;
-    QString remembered;
-    QString previousDatabase;
-    bool pointed = false;
     try {
         Globals::applicationFolderPath = AppFolder::programFolder();
         Globals::templateFolder = Globals::applicationFolderPath;
@@ -161,7 +156,7 @@ void NewDB::makeList() {
         if (const int fault = nameFault(n))
             throw RunError::of(fault);
         const QString f = ListFiles::fileNameFor(n);
-        target = AppFolder::join(Globals::applicationFolderPath, f);
+        const QString target = AppFolder::join(Globals::applicationFolderPath, f);
 
         // A list of that name keeps its contacts unless the user says otherwise.
         // The open list cannot be replaced at all; the copy below says so (70).
@@ -181,31 +176,13 @@ void NewDB::makeList() {
             target);
         if (!main)
             throw RunError::of(ErrNo::ObjectNotSet);
-        previousName = Globals::currentListName;
-        resumeStep([&] {
-            remembered = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"),
-                                               QString::fromLatin1(Globals::settingsFileName));
-        });
-        previousDatabase = main->Data1->databaseName();
-        pointed = true;
-        main->Data1->setDatabaseName(target);
-        Globals::currentListName = f;
-        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + f,
-                               QString::fromLatin1(Globals::settingsFileName));
-        main->Data1->refresh();
+        // The list open before stays current unless the new one opens; a refused
+        // store of its edited record was reported by the data control.
+        if (!main->openList(f))
+            return;
         main->Refresh_Click(0);
     } catch (const std::exception& e) {
-        const RunError failure = toRunError(e);
-        if (pointed) {
-            // The list open before stays the current one.
-            main->Data1->setDatabaseName(previousDatabase);
-            Globals::currentListName = previousName;
-            if (!remembered.isEmpty())
-                IniFile::WriteIniValue(QStringLiteral("[lastdb]"),
-                                       QStringLiteral("db=") + remembered,
-                                       QString::fromLatin1(Globals::settingsFileName));
-        }
-        MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None,
+        MsgBox::show(toRunError(e).failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None,
                      QStringLiteral("File Creation Error"));
         return;
     }

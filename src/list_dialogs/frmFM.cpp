@@ -4,7 +4,6 @@
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
-#include "platform/Database.h"
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
 #include "platform/Resume.h"
@@ -129,23 +128,14 @@ void frmFM::cmdButtons_Click(int index) {
         reject();
 }
 
-// Whether the file opens as a phonebook list. A file that does not is never made
-// current: the list open now stays current and usable.
-bool frmFM::opensAsList(const QString& fileName) {
-    try {
-        Database db(AppFolder::join(Globals::applicationFolderPath, fileName));
-        Recordset probe(db, QString::fromLatin1(Globals::contactTable));
-        if (probe.fieldIndex(QStringLiteral("pName")) < 0)
-            throw RunError::of(ErrNo::ItemNotFound);
-        return true;
-    } catch (const std::exception& e) {
-        MsgBox::show(toRunError(e).failureMessage() + crlf + QStringLiteral("\"") + fileName +
-                         QStringLiteral("\" is not a phonebook list.") + crlf +
-                         QStringLiteral("please select a phonebook database."),
-                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
-        return false;
-    }
+namespace {
+void notAList(const RunError& failure, const QString& fileName) {
+    MsgBox::show(failure.failureMessage() + crlf + QStringLiteral("\"") + fileName +
+                     QStringLiteral("\" is not a phonebook list.") + crlf +
+                     QStringLiteral("please select a phonebook database."),
+                 MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
 }
+} // namespace
 
 void frmFM::choose() {
     const HandlerScope scope;
@@ -168,49 +158,22 @@ void frmFM::choose() {
                      MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
         return;
     }
-    if (!opensAsList(f))
-        return;
-
     pList* main = pList::instance();
     if (!main) {
         reject();
         return;
     }
-    DataControl& dc = *main->Data1;
-    const QString previousName = Globals::currentListName;
-    const QString previousDatabase = dc.databaseName();
-    const QString previousSource = dc.recordSource();
-    const QString settings = QString::fromLatin1(Globals::settingsFileName);
-    QString remembered;
-    resumeStep([&] {
-        remembered =
-            IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
-    });
-
-    resumeStep([&] { Globals::currentListName = f; });
-    resumeStep([&] {
-        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + f, settings);
-    });
-    const bool opened = resumeStep([&] {
-        dc.setDatabaseName(AppFolder::join(Globals::applicationFolderPath, f));
-        dc.setRecordSource(QString::fromLatin1(Globals::contactTable));
-        dc.refresh();
-    });
-    if (!opened) {
-        // The old list stays open; it stays current and remembered too.
-        const RunError failure(PendingError::number(), PendingError::description());
-        Globals::currentListName = previousName;
-        dc.setDatabaseName(previousDatabase);
-        dc.setRecordSource(previousSource);
-        if (!remembered.isEmpty())
-            IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + remembered,
-                                   settings);
-        MsgBox::show(failure.failureMessage() + crlf + QStringLiteral("\"") + f +
-                         QStringLiteral("\" is not a phonebook list.") + crlf +
-                         QStringLiteral("please select a phonebook database."),
-                     MsgBox::Buttons::Ok, MsgBox::Icon::None, QStringLiteral(""));
+    // A file that does not open as a list is never made current: the list open
+    // now stays current, open and remembered. A refused store of its edited
+    // record was reported by the data control and keeps it current too.
+    try {
+        if (!main->openList(f))
+            return;
+    } catch (const std::exception& e) {
+        notAList(toRunError(e), f);
         return;
     }
+    DataControl& dc = *main->Data1;
     resumeStep([&] {
         dc.recordset().moveFirst();
         Globals::sharedContactRecordset = dc.recordsetHandle();

@@ -38,5 +38,4 @@ public:
 
 private:
     void choose();
-    bool opensAsList(const QString& fileName);
 };

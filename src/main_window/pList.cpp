@@ -9,6 +9,7 @@
 #include "list_dialogs/frmFM.h"
 #include "outlook_import/modOutLook.h"
 #include "platform/AppFolder.h"
+#include "platform/Database.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
@@ -26,6 +27,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -108,6 +110,9 @@ void pList::Form_Load() {
     resumeStep([&] {
         name = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
     });
+    // A remembered name that would lead out of the application folder counts as none.
+    if (!ListFiles::isPlainFileName(name))
+        name.clear();
     Globals::currentListName = name;
     Label13->setText(Globals::currentListName);
 
@@ -135,11 +140,16 @@ void pList::Form_Load() {
 
 void pList::Refresh_Click(qint16) {
     const HandlerScope scope;
+    reportUnstorableEdits();
     resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
-    if (openWholeTable())
+    const bool opened = openWholeTable();
+    if (opened)
         resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     List1->clear();
-    fillList(QStringLiteral("pName"), false);
+    if (opened)
+        fillList(QStringLiteral("pName"), false);
+    else
+        listStoredNames(QStringLiteral("pName"));
     Globals::sharedContactRecordset = nullptr;
     Label6->setText(QStringLiteral("Individual Name"));
     Label13->setText(Globals::currentListName);
@@ -150,17 +160,119 @@ void pList::Refresh_Click(qint16) {
 // leaves nothing of the list open before (unless an edit is still waiting to be
 // stored), so the window never lists or deletes another file's contacts.
 bool pList::openWholeTable() {
+    // Text typed while no list is open; a failed open puts it back.
+    const QStringList typed = fieldTexts();
+    const bool typedWithoutList = !Data1->hasRecordset() && !typed.join(QString()).isEmpty();
     const bool opened = resumeStep([this] {
         Data1->setDatabaseName(
             AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
         Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
         Data1->refresh();
+        // A table without person names is no phonebook list.
+        if (Data1->recordset().fieldIndex(QStringLiteral("pName")) < 0)
+            throw RunError::of(ErrNo::ItemNotFound);
     });
     if (!opened && !Data1->dataChanged()) {
+        // A contact typed while no list is open cannot be stored: say so, and
+        // keep the typed text for another try.
         Data1->close();
-        Data1->showCurrent();
+        if (typedWithoutList) {
+            setFieldTexts(typed);
+            MsgBox::show(
+                RunError(PendingError::number(), PendingError::description()).failureMessage() +
+                    QStringLiteral("\r\nThe contact was not stored: the list \"") +
+                    Globals::currentListName + QStringLiteral("\" is not open."),
+                MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+        } else {
+            Data1->showCurrent();
+        }
     }
     return opened;
+}
+
+QList<QLineEdit*> pList::lineFields() const {
+    return {Text1, Text2, Text3, Text4, Text6, Text7, Text8, Text9, Text10, Text11, Text12};
+}
+
+QStringList pList::fieldTexts() const {
+    QStringList texts;
+    for (const QLineEdit* field : lineFields())
+        texts << field->text();
+    return texts << Text5->toPlainText();
+}
+
+void pList::setFieldTexts(const QStringList& texts) {
+    const QList<QLineEdit*> fields = lineFields();
+    for (int i = 0; i < fields.size(); ++i)
+        fields[i]->setText(texts.at(i));
+    Text5->setPlainText(texts.last());
+}
+
+// Edits to fields the open list lacks cannot be stored; the user hears of them
+// when the record would be stored.
+void pList::reportUnstorableEdits() {
+    const QStringList fields = Data1->unstorableEdits();
+    if (fields.isEmpty())
+        return;
+    MsgBox::show(RunError::of(ErrNo::ItemNotFound).failureMessage() +
+                     QStringLiteral("\r\nThe list \"") + Globals::currentListName +
+                     QStringLiteral("\" has no field ") + fields.join(QStringLiteral(", ")) +
+                     QStringLiteral("; what was typed there is not stored."),
+                 MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+}
+
+// The edit waiting to be stored was refused and stays pending; the names stored
+// in the file are listed through a recordset of their own, which leaves the
+// edited record where it is.
+void pList::listStoredNames(const QString& fieldName) {
+    if (!Data1->dataChanged() || Data1->database()->path() != Data1->databaseName())
+        return;
+    resumeStep([&] {
+        Recordset names(*Data1->database(), QString::fromLatin1(Globals::contactTable));
+        names.moveFirst();
+        names.walkToEnd(names.fieldIndex(fieldName), [&](QByteArrayView text, bool isNull) {
+            if (!isNull)
+                List1->addItemUtf8(text);
+        });
+    });
+}
+
+// Makes fileName the current list. The edit waiting in the list open now is
+// stored first: a refusal (reported by the data control) keeps that list current
+// and returns false. The file is opened next, and only once it is open does it
+// become current and remembered, so nothing needs undoing. Throws RunError when
+// the file does not open as a phonebook list.
+bool pList::openList(const QString& fileName) {
+    if (Data1->dataChanged() && !resumeStep([this] { Data1->recordset().storePending(); }))
+        return false;
+    const QString path = AppFolder::join(Globals::applicationFolderPath, fileName);
+    if (!ListFiles::isPlainFileName(fileName))
+        throw RunError::of(ErrNo::BadFileName);
+    {
+        Database db(path);
+        Recordset probe(db, QString::fromLatin1(Globals::contactTable));
+        if (probe.fieldIndex(QStringLiteral("pName")) < 0)
+            throw RunError::of(ErrNo::ItemNotFound);
+    }
+    const QString previousDatabase = Data1->databaseName();
+    const QString previousSource = Data1->recordSource();
+    Data1->setDatabaseName(path);
+    Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
+    try {
+        Data1->refresh();
+    } catch (const RunError&) {
+        // The list open before stays open and current.
+        Data1->setDatabaseName(previousDatabase);
+        Data1->setRecordSource(previousSource);
+        throw;
+    }
+    Globals::currentListName = fileName;
+    // The writer reports its own failures.
+    resumeStep([&] {
+        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + fileName,
+                               QString::fromLatin1(Globals::settingsFileName));
+    });
+    return true;
 }
 
 // Walks Data1's records from the first, adding each record's field to the
@@ -193,6 +305,7 @@ void pList::LoadCompany_Click(qint16) {
 // names are listed only when not empty.
 void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
     const HandlerScope scope;
+    reportUnstorableEdits();
     if (openWholeTable())
         resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     resumeStep([this] {
@@ -238,6 +351,10 @@ void pList::List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoin
 
 void pList::AddNew_Click(qint16) {
     const HandlerScope scope;
+    reportUnstorableEdits();
+    // A refused store keeps the edit and is reported once, by the data control.
+    if (Data1->dataChanged() && !resumeStep([this] { Data1->recordset().storePending(); }))
+        return;
     resumeStep([this] {
         Recordset& rs = Data1->recordset();
         if (!rs.isBOF()) {
@@ -255,12 +372,15 @@ void pList::cmdAdd_Click() {
 
 void pList::smdSave_Click() {
     Refresh_Click(0);
-    AddNew_Click(0);
+    // A refused store leaves the edit pending; it was reported once already.
+    if (!Data1->dataChanged())
+        AddNew_Click(0);
 }
 
 void pList::Delete_Click(qint16) {
     const HandlerScope scope;
     bool deleted = false;
+    bool confirmed = false;
     try {
         Recordset& rs = Data1->recordset();
         Globals::sharedContactRecordset = Data1->recordsetHandle();
@@ -282,6 +402,7 @@ void pList::Delete_Click(qint16) {
                     MsgBox::Buttons::OkCancel, MsgBox::Icon::Question,
                     QStringLiteral("Delete a Contact"), MsgBox::Answer::Cancel);
                 if (answer == MsgBox::Answer::Ok) {
+                    confirmed = true;
                     rs.deleteCurrent();
                     deleted = true;
                     break;
@@ -290,7 +411,12 @@ void pList::Delete_Click(qint16) {
             rs.moveNext();
         }
     } catch (const std::exception& e) {
-        PendingError::set(toRunError(e));
+        const RunError failure = toRunError(e);
+        PendingError::set(failure);
+        // The user asked for the delete: a failure is shown; the contact stays listed.
+        if (confirmed && !deleted)
+            MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
+                         QStringLiteral("Delete a Contact"));
         if (!deleted) {
             Globals::sharedContactRecordset = nullptr;
             return;

@@ -33,6 +33,9 @@ public:
     void Refresh_Click(qint16 index = 0);
     void AddNew_Click(qint16 index = 0);
     void Delete_Click(qint16 index = 0);
+    // Makes a list file of the application folder the current list (the list
+    // chooser and the new-list dialog use it).
+    bool openList(const QString& fileName);
 
     // Menu and control handlers.
     void LoadIndiv_Click(qint16 index = 0);
@@ -124,6 +127,11 @@ private:
     void buildControls();
     void buildMenus();
     bool openWholeTable();
+    QList<QLineEdit*> lineFields() const;
+    QStringList fieldTexts() const;
+    void setFieldTexts(const QStringList& texts);
+    void reportUnstorableEdits();
+    void listStoredNames(const QString& fieldName);
     void fillList(const QString& field, bool skipEmpty);
     void loadNames(const QString& fieldName, const QString& caption, qint16 mode);
 };

@@ -128,6 +128,22 @@ void DataControl::fieldEdited(QWidget*, const QString& fieldName, const QString&
     }
 }
 
+QStringList DataControl::unstorableEdits() const {
+    QStringList fields;
+    if (!hasRecordset())
+        return fields;
+    // Showing a record empties such fields, so any text in them was typed.
+    for (const Binding& b : bindings_) {
+        const auto* line = qobject_cast<const QLineEdit*>(b.widget.data());
+        const auto* plain = qobject_cast<const QPlainTextEdit*>(b.widget.data());
+        const bool typed =
+            (line && !line->text().isEmpty()) || (plain && !plain->toPlainText().isEmpty());
+        if (typed && recordset_->fieldIndex(b.field) < 0)
+            fields << b.field;
+    }
+    return fields;
+}
+
 void DataControl::currentMoved() {
     if (batch_ > 0) {
         stale_ = true;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "RecordsetHandle.h"
@@ -52,6 +53,10 @@ public:
 
     // Stores a changed current record (a refusal is reported) and closes the file.
     void close();
+
+    // The bound fields holding typed text that the open record source lacks:
+    // nothing typed there can be stored.
+    QStringList unstorableEdits() const;
 
     // Shows the current record in the bound fields now.
     void showCurrent();

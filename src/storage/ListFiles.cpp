@@ -18,6 +18,16 @@ QString fileNameFor(const QString& typedName) {
     return typedName + QStringLiteral(".mdb");
 }
 
+bool isPlainFileName(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('/') ||
+            c == QLatin1Char('\\'))
+            return false;
+    return true;
+}
+
 bool isReservedTemplate(const QString& fileName) {
     return fileName.toUpper() == QLatin1String("TEMPLATE.MDB");
 }

@@ -15,6 +15,9 @@ QString displayName(const QString& fileName);
 // The file name for a typed list name: unchanged when it ends with ".mdb" in any
 // letter case, else with ".mdb" appended.
 QString fileNameFor(const QString& typedName);
+// Whether name is a plain file name inside the application folder: not empty,
+// no folder separator, not "." or "..", no control character (CR, LF, tab...).
+bool isPlainFileName(const QString& name);
 // "TEMPLATE.MDB" or "AREACODES.MDB" after upper-casing.
 bool isReservedTemplate(const QString& fileName);
 bool isReservedAreaCodes(const QString& fileName);
