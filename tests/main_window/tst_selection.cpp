@@ -1,4 +1,4 @@
-#include "MainWindowHarness.h"
+#include "support/Harness.h"
 
 #include "platform/Twips.h"
 

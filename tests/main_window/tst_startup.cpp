@@ -1,9 +1,12 @@
-#include "MainWindowHarness.h"
+#include "support/Harness.h"
 
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmFM.h"
 #include "platform/SortedStringModel.h"
 
 #include <QDir>
-#include <QLabel>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 // Each list file holds one contact named after it, so the entries tell which list is open.
@@ -11,6 +14,19 @@ QString contactOf(const QString& list) {
     return QStringLiteral("In ") + list;
 }
 const QByteArray installedSettings("[lastdb]\r\ndb=Quillary.mdb\r\n");
+
+// Files written while it lives can hold only a few bytes: the settings writer fails.
+struct WritesFail {
+    rlimit before{};
+    WritesFail() {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit tiny = before;
+        tiny.rlim_cur = 8;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~WritesFail() { setrlimit(RLIMIT_FSIZE, &before); }
+};
 } // namespace
 
 class tst_startup : public QObject {
@@ -18,12 +34,9 @@ class tst_startup : public QObject {
 private slots:
     void settlesTheList_data();
     void settlesTheList();
-    void newListDialogMayOpenTheListItMade();
     void firstEntryIsSelectedAndShown();
-    void emptyListSelectsNothing();
     void unusableListFile_data();
     void unusableListFile();
-    void settingsFileThatCannotBeRead();
     void refreshUnderTheResumeRule();
     void listedAlikeWhateverTheIndexes_data();
     void listedAlikeWhateverTheIndexes();
@@ -33,98 +46,91 @@ void tst_startup::settlesTheList_data() {
     QTest::addColumn<QStringList>("lists");
     // Null: no settings file.
     QTest::addColumn<QByteArray>("settings");
-    // The list the chooser makes current (empty: closed without a choice).
+    QTest::addColumn<bool>("writesFail");
+    // The list picked in the chooser or named in the new-list dialog (empty: Cancel).
     QTest::addColumn<QString>("chosen");
-    QTest::addColumn<int>("chooserCalls");
-    QTest::addColumn<int>("newListCalls");
+    QTest::addColumn<QString>("dialogs");
     QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("label6");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QStringList>("entries");
-    // Null: the settings file stays missing.
+    // Null: not compared.
     QTest::addColumn<QByteArray>("settingsAfter");
-
-    QTest::newRow("no list file, no settings: only the new-list dialog")
-        << QStringList() << QByteArray() << QString() << 0 << 1 << QString() << "Contacts" << 0
-        << QStringList() << QByteArray();
-    QTest::newRow("no list file, settings present: only the new-list dialog")
-        << QStringList() << installedSettings << QString() << 0 << 1 << "Quillary.mdb"
-        << "Contacts" << 0 << QStringList() << installedSettings;
-    QTest::newRow("default list and settings: no dialog")
-        << QStringList{"Quillary.mdb"} << installedSettings << QString() << 0 << 0 << "Quillary.mdb"
-        << "Individual Name" << 1 << QStringList{contactOf("Quillary.mdb")} << installedSettings;
-    QTest::newRow("no settings: the chooser once, its list opens")
-        << QStringList{"Quillary.mdb", "Other.mdb"} << QByteArray() << "Other.mdb" << 1 << 0
-        << "Other.mdb"
-        << "Individual Name" << 1 << QStringList{contactOf("Other.mdb")} << QByteArray();
-    QTest::newRow("no settings, chooser closed without a choice: asked twice, empty list")
-        << QStringList{"Quillary.mdb"} << QByteArray() << QString() << 2 << 0 << QString()
-        << "Individual Name" << 1 << QStringList() << QByteArray();
-    QTest::newRow("settings name another list, default present: starts on the default")
-        << QStringList{"Quillary.mdb", "Other.mdb"} << QByteArray("[lastdb]\r\ndb=Other.mdb\r\n")
-        << QString() << 0 << 0 << "Quillary.mdb"
-        << "Individual Name" << 1 << QStringList{contactOf("Quillary.mdb")} << installedSettings;
-    QTest::newRow("settings name another list, default missing: the chooser once")
-        << QStringList{"Other.mdb"} << QByteArray("[lastdb]\r\ndb=Other.mdb\r\n") << "Other.mdb"
-        << 1 << 0 << "Other.mdb"
-        << "Individual Name" << 1 << QStringList{contactOf("Other.mdb")} << installedSettings;
-    QTest::newRow("settings without the section: the chooser")
-        << QStringList{"Quillary.mdb"} << QByteArray("[other]\r\nx=1\r\n") << "Quillary.mdb" << 1
-        << 0 << "Quillary.mdb"
-        << "Individual Name" << 1 << QStringList{contactOf("Quillary.mdb")}
-        << QByteArray("[other]\r\nx=1\r\n");
+    const auto row = [](const char* tag, const QStringList& lists, const QByteArray& settings,
+                        const QString& chosen, const QString& dialogs, const QString& current,
+                        const QByteArray& after, bool writesFail = false) {
+        QTest::newRow(tag) << lists << settings << writesFail << chosen << dialogs << current
+                           << after;
+    };
+    const QStringList both = {"Quillary.mdb", "Other.mdb"};
+    const QByteArray other("[lastdb]\r\ndb=Other.mdb\r\n");
+    row("no list file: a new list", {}, installedSettings, "Quillary", "NewDB", "Quillary.mdb",
+        installedSettings);
+    row("no list file, no new list", {}, installedSettings, "", "NewDB", "Quillary.mdb",
+        installedSettings);
+    row("default list and settings: no dialog", {"Quillary.mdb"}, installedSettings, "", "",
+        "Quillary.mdb", installedSettings);
+    row("no settings: chosen once, no settings file made", both, QByteArray(), "Other.mdb", "frmFM",
+        "Other.mdb", QByteArray());
+    row("no settings, no choice: asked twice", {"Quillary.mdb"}, QByteArray(), "", "frmFMfrmFM", "",
+        QByteArray());
+    row("settings naming another list: the default", both, other, "", "", "Quillary.mdb",
+        installedSettings);
+    row("settings naming a missing list: chosen and remembered", {"Other.mdb"}, other, "Other.mdb",
+        "frmFM", "Other.mdb", other);
+    row("settings without the section: the chooser", {"Quillary.mdb"}, "[other]\r\nx=1\r\n",
+        "Quillary.mdb", "frmFM", "Quillary.mdb", QByteArray());
+    // A remembered name that leads out of the folder is no remembered list.
+    const QStringList inSub = {"Quillary.mdb", "sub/x.mdb"};
+    for (const char* line : {"db/sub/x.mdb", "db\tsub/x.mdb", "db/../sub/x.mdb"})
+        row(line, inSub, QByteArray("[lastdb]\r\n") + line + "\r\n", "", "frmFMfrmFM", "",
+            QByteArray());
+    row("db=sub/x.mdb, start-up write failing", inSub, "[lastdb]\r\ndb=sub/x.mdb\r\n", "",
+        "frmFMfrmFM", "", "[lastdb]\r\ndb=sub/x.mdb\r\n", true);
 }
 
+// Start-up settles the list with the real dialogs where it needs them.
 void tst_startup::settlesTheList() {
     QFETCH(QStringList, lists);
     QFETCH(QByteArray, settings);
+    QFETCH(bool, writesFail);
     QFETCH(QString, chosen);
+    QFETCH(QString, current);
     Harness h;
+    h.folder.install(QStringLiteral("Template.dat"));
+    QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("sub")));
     for (const QString& list : lists) {
         h.folder.addList(list);
         h.folder.addContacts(list, {{contactOf(list)}});
     }
     if (!settings.isNull())
         h.folder.write(QStringLiteral("plist.ini"), settings);
-    h.chooser = [&] {
-        if (!chosen.isEmpty())
-            Globals::currentListName = chosen;
+    ModalDriver driver;
+    driver.act = [&](QWidget* w) {
+        auto* chooser = qobject_cast<frmFM*>(w);
+        auto* newList = qobject_cast<NewDB*>(w);
+        if (chooser && !chosen.isEmpty())
+            Harness::pick(chooser->File1, chosen);
+        if (newList)
+            newList->Text1->insert(chosen);
+        QPushButton* const* buttons = chooser ? chooser->cmdButtons : newList->cmdButtons;
+        QTest::mouseClick(buttons[chosen.isEmpty() ? 1 : 0], Qt::LeftButton);
     };
-    pList& w = h.start();
-
-    QTEST(h.chooserCalls, "chooserCalls");
-    QTEST(h.newListCalls, "newListCalls");
-    QTEST(Globals::currentListName, "current");
-    QTEST(w.Label13->text(), "current");
-    QTEST(w.Label6->text(), "label6");
-    QTEST(int(Globals::listDisplayMode), "mode");
-    QTEST(h.entries(), "entries");
-    QCOMPARE(Globals::sharedContactRecordset, nullptr);
+    {
+        std::unique_ptr<WritesFail> failing(writesFail ? new WritesFail : nullptr);
+        h.start(false);
+    }
+    QTEST(driver.seen.join(QString()), "dialogs");
+    QCOMPARE(Globals::currentListName, current);
+    QCOMPARE(h.entries(),
+             lists.contains(current) ? QStringList{contactOf(current)} : QStringList());
+    QCOMPARE(h.window->Text1->text(), h.entries().value(0));
+    // The chooser hides the emblem.
+    QCOMPARE(h.window->Image2->isVisibleTo(h.window.get()), !driver.seen.contains("frmFM"));
     QFETCH(QByteArray, settingsAfter);
-    QCOMPARE(h.folder.exists(QStringLiteral("plist.ini")), !settingsAfter.isNull());
+    QCOMPARE(h.folder.exists(QStringLiteral("plist.ini")), !settings.isNull());
     if (!settingsAfter.isNull())
         QCOMPARE(h.folder.read(QStringLiteral("plist.ini")), settingsAfter);
     QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
-    QVERIFY(MsgBox::shown().isEmpty());
-}
-
-void tst_startup::newListDialogMayOpenTheListItMade() {
-    Harness h;
-    h.folder.install(QStringLiteral("plist.ini"));
-    // The dialog makes a list, makes it current and has it listed.
-    h.newList = [&] {
-        h.folder.addList(QStringLiteral("Mine.mdb"));
-        h.folder.addContacts(QStringLiteral("Mine.mdb"), {{"Zed"}, {"amy"}});
-        Globals::currentListName = QStringLiteral("Mine.mdb");
-        h.window->Refresh_Click(0);
-    };
-    pList& w = h.start();
-    QCOMPARE(h.newListCalls, 1);
-    QCOMPARE(h.chooserCalls, 0);
-    QCOMPARE(h.entries(), (QStringList{"amy", "Zed"}));
-    QCOMPARE(w.List1->listIndex(), -1);
-    QCOMPARE(w.Label13->text(), QStringLiteral("Mine.mdb"));
-    QCOMPARE(Globals::applicationFolderPath, QDir::cleanPath(h.folder.path()));
+    // Only the settings writer's report of its own failure.
+    QCOMPARE(MsgBox::shown().size(), writesFail ? 1 : 0);
 }
 
 void tst_startup::firstEntryIsSelectedAndShown() {
@@ -135,80 +141,53 @@ void tst_startup::firstEntryIsSelectedAndShown() {
     QCOMPARE(w.Text1->text(), QStringLiteral("A"));
     QCOMPARE(w.Text11->text(), QStringLiteral("Ay Co"));
     QCOMPARE(w.Text7->text(), QStringLiteral("1 Main St"));
-    QCOMPARE(w.Label13->text(), QStringLiteral("Quillary.mdb"));
-    QCOMPARE(w.Data1->recordSource(), QStringLiteral("select * from pName2 where pName='A'"));
-}
-
-void tst_startup::emptyListSelectsNothing() {
-    Harness h;
-    pList& w = h.startWith({});
-    QCOMPARE(w.List1->listCount(), 0);
-    QCOMPARE(w.List1->listIndex(), -1);
-    QVERIFY(w.Text1->text().isEmpty());
     QCOMPARE(w.Label6->text(), QStringLiteral("Individual Name"));
-    QCOMPARE(h.chooserCalls, 0);
+    QVERIFY(w.Image2->isVisibleTo(&w));
+    QVERIFY(MsgBox::shown().isEmpty());
 }
 
 void tst_startup::unusableListFile_data() {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("database");
-    QTest::newRow("not a database") << QByteArray("Standard Jet DB\0garbage", 23) << false;
-    QTest::newRow("empty file") << QByteArray("") << false;
-    QTest::newRow("database without the contact table") << QByteArray() << true;
+    // Run on a database holding this.
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("not a database") << QByteArray("Standard Jet DB\0garbage", 23) << QString();
+    QTest::newRow("empty file") << QByteArray("") << QString();
+    QTest::newRow("no contact table") << QByteArray() << "CREATE TABLE other (x TEXT)";
+    QTest::newRow("no pName") << QByteArray() << "CREATE TABLE pName2 (CompanyName TEXT)";
 }
 
-// The window still opens, with an empty list and nothing selected; the file is
-// left exactly as it was.
+// Start-up stays silent and the window opens empty; a contact typed then is
+// not stored, and the window says so, keeping the typed text. The file is left
+// as it was.
 void tst_startup::unusableListFile() {
     QFETCH(QByteArray, content);
-    QFETCH(bool, database);
+    QFETCH(QString, sql);
     Harness h;
     h.folder.install(QStringLiteral("plist.ini"));
-    if (database) {
-        SQLite::Database db(h.folder.file(QStringLiteral("Quillary.mdb")).toStdString(),
-                            SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        db.exec("CREATE TABLE other (x TEXT); INSERT INTO other VALUES ('kept')");
+    const QString list = QStringLiteral("Quillary.mdb");
+    if (sql.isEmpty()) {
+        h.folder.write(list, content);
     } else {
-        h.folder.write(QStringLiteral("Quillary.mdb"), content);
+        SQLite::Database(h.folder.file(list).toStdString(),
+                         SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+            .exec(sql.toStdString());
     }
-    const QByteArray before = h.folder.read(QStringLiteral("Quillary.mdb"));
+    const QByteArray before = h.folder.read(list);
     pList& w = h.start();
     QVERIFY(w.isVisible());
     QCOMPARE(h.chooserCalls, 0);
     QCOMPARE(w.List1->listCount(), 0);
-    QCOMPARE(w.List1->listIndex(), -1);
-    QCOMPARE(w.Label13->text(), QStringLiteral("Quillary.mdb"));
     QVERIFY(MsgBox::shown().isEmpty());
 
-    // Working in the window does not touch the file.
-    w.Refresh->trigger();
-    w.AddNew->trigger();
     Harness::type(w.Text1, QStringLiteral("Typed"));
+    QTest::mouseClick(w.smdSave, Qt::LeftButton);
+    QCOMPARE(MsgBox::shown().size(), 1);
+    QVERIFY2(MsgBox::last().text.startsWith(QLatin1Char('*')) && MsgBox::last().text.contains(list),
+             qPrintable(MsgBox::last().text));
+    QCOMPARE(w.Text1->text(), QStringLiteral("Typed"));
     w.Delete->trigger();
-    w.smdSave->click();
-    QCOMPARE(w.List1->listCount(), 0);
     h.window->close();
-    QCOMPARE(h.folder.read(QStringLiteral("Quillary.mdb")), before);
-}
-
-// A settings file that cannot be read leaves no remembered list: the chooser asks.
-void tst_startup::settingsFileThatCannotBeRead() {
-    Harness h;
-    QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("plist.ini")));
-    h.folder.addList(QStringLiteral("Quillary.mdb"));
-    h.folder.addContacts(QStringLiteral("Quillary.mdb"), {{"Kept"}});
-    h.chooser = [] { Globals::currentListName = QStringLiteral("Quillary.mdb"); };
-    pList& w = h.start();
-    QVERIFY(w.isVisible());
-    QCOMPARE(h.chooserCalls, 1);
-    QCOMPARE(h.entries(), QStringList{"Kept"});
-    QCOMPARE(w.Text1->text(), QStringLiteral("Kept"));
-    QVERIFY(QFileInfo(h.folder.file(QStringLiteral("plist.ini"))).isDir());
-    // At most the settings writer's own report of its failure.
-    QVERIFY(MsgBox::shown().size() <= 1);
-    for (const MsgBox::Shown& s : MsgBox::shown())
-        QVERIFY2(s.text.startsWith(QLatin1Char('*')), qPrintable(s.text));
-    QCOMPARE(h.storedNames(), QStringList{"Kept"});
+    QCOMPARE(h.folder.read(list), before);
 }
 
 // Every step of the refresh runs on past a failing one: a list that cannot be
@@ -218,23 +197,17 @@ void tst_startup::refreshUnderTheResumeRule() {
     pList& w = h.startWith({{"Alice"}, {"Bob"}});
     h.folder.write(QStringLiteral("Broken.mdb"), "not a database at all");
     Globals::currentListName = QStringLiteral("Broken.mdb");
-    Globals::applicationFolderPath.clear();
     Globals::listDisplayMode = 2;
     w.Label6->setText(QStringLiteral("Company Name"));
     w.Refresh_Click(0);
     QCOMPARE(w.List1->listCount(), 0);
-    QCOMPARE(w.List1->listIndex(), -1);
-    QCOMPARE(Globals::applicationFolderPath, QDir::cleanPath(h.folder.path()));
     QCOMPARE(w.Label6->text(), QStringLiteral("Individual Name"));
     QCOMPARE(w.Label13->text(), QStringLiteral("Broken.mdb"));
     QCOMPARE(int(Globals::listDisplayMode), 1);
-    QCOMPARE(Globals::sharedContactRecordset, nullptr);
     QVERIFY(MsgBox::shown().isEmpty());
     // Nothing of the list shown before can be deleted from here.
     w.Delete->trigger();
     QCOMPARE(h.storedNames(), (QStringList{"Alice", "Bob"}));
-
-    // Back to a good list: all of it again.
     Globals::currentListName = QStringLiteral("Quillary.mdb");
     w.Refresh->trigger();
     QCOMPARE(h.entries(), (QStringList{"Alice", "Bob"}));
@@ -242,7 +215,7 @@ void tst_startup::refreshUnderTheResumeRule() {
 
 // The list shows the same names in the same order whether the file has its
 // name indexes, lacks them, or had them built by a program that folds only
-// ASCII letters: the fills read whichever the engine finds fastest.
+// ASCII letters.
 void tst_startup::listedAlikeWhateverTheIndexes_data() {
     QTest::addColumn<QString>("indexes");
     QTest::newRow("as made by the program") << QString();
@@ -263,12 +236,8 @@ void tst_startup::listedAlikeWhateverTheIndexes() {
     h.folder.install(QStringLiteral("plist.ini"));
     h.folder.addList(QStringLiteral("Quillary.mdb"));
     h.folder.addContacts(QStringLiteral("Quillary.mdb"), rows);
-    if (!indexes.isEmpty()) {
-        // The engine's own NOCASE, which folds ASCII letters only.
-        SQLite::Database db(h.folder.file(QStringLiteral("Quillary.mdb")).toStdString(),
-                            SQLite::OPEN_READWRITE);
-        db.exec(indexes.toStdString());
-    }
+    if (!indexes.isEmpty())
+        h.exec(QStringLiteral("Quillary.mdb"), indexes.toUtf8().constData());
     auto listOf = [](const QStringList& names, bool skipEmpty) {
         QStringList out;
         for (const QString& n : names)
@@ -282,11 +251,8 @@ void tst_startup::listedAlikeWhateverTheIndexes() {
     QStringList companies;
     for (const QStringList& row : rows)
         companies << row[1];
-    // The company view has no visible command: its handler is called.
     w.LoadCompany_Click(0);
     QCOMPARE(h.entries(), listOf(companies, true));
-    w.Refresh->trigger();
-    QCOMPARE(h.entries(), listOf(people, false));
 }
 
 QTEST_MAIN(tst_startup)

@@ -1,0 +1,376 @@
+#include "support/Harness.h"
+
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmCopyList.h"
+#include "list_dialogs/frmFM.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderDialog.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+const QString home = QStringLiteral("Quillary.mdb");
+const char* refuseUpdates = "CREATE TRIGGER no BEFORE UPDATE ON pName2 BEGIN "
+                            "SELECT RAISE(ABORT, 'refused'); END";
+const QString replaceQuestion =
+    QStringLiteral("The list \"Friends\" already exists.\r\nReplace it by a new, empty list?\r\n"
+                   "All its contacts will be lost.");
+
+// The main window on "Quillary.mdb" (Hank, Gail) beside other files: a name
+// ending "text.mdb" holds words, "empty.mdb" nothing, "other.mdb" another
+// table; "Blank.mdb" is a list without contacts, any other a list with one
+// contact named after it.
+std::unique_ptr<Harness> mainWindow(const QByteArray& settings, const QStringList& files,
+                                    const QString& sql) {
+    auto h = std::make_unique<Harness>();
+    for (const QString& f : files) {
+        if (f.endsWith(QLatin1String("text.mdb"))) {
+            h->folder.write(f, "just some words\r\n");
+        } else if (f.endsWith(QLatin1String("empty.mdb"))) {
+            h->folder.write(f, "");
+        } else if (f.endsWith(QLatin1String("other.mdb"))) {
+            SQLite::Database(h->folder.file(f).toStdString(),
+                             SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                .exec("CREATE TABLE Other (a TEXT)");
+        } else {
+            h->folder.addList(f);
+            if (f != QLatin1String("Blank.mdb"))
+                h->folder.addContacts(f, {{QStringLiteral("In ") + f}});
+        }
+    }
+    h->folder.install(QStringLiteral("Template.dat"));
+    h->folder.install(QStringLiteral("plist.ini"));
+    h->folder.addList(home);
+    h->folder.addContacts(home, {{QStringLiteral("Hank")}, {QStringLiteral("Gail")}});
+    if (!sql.isEmpty())
+        h->exec(home, sql.toUtf8().constData());
+    h->start();
+    if (!settings.isNull())
+        h->folder.write(QStringLiteral("plist.ini"), settings);
+    if (!sql.isEmpty())
+        Harness::type(h->window->Text8, QStringLiteral("Edited"));
+    MsgBox::clearShown();
+    return h;
+}
+
+// The list open before is still current, open, listed and remembered as before.
+void checkStillHome(const Harness& h, const QByteArray& settings) {
+    QCOMPARE(Globals::currentListName, home);
+    QCOMPARE(h.window->Data1->databaseName(), h.folder.file(home));
+    QCOMPARE(h.entries(), (QStringList{"Gail", "Hank"}));
+    QCOMPARE(h.folder.read(QStringLiteral("plist.ini")), settings);
+}
+} // namespace
+
+class tst_listdialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void chooser_data();
+    void chooser();
+    void newList_data();
+    void newList();
+    void copy_data();
+    void copy();
+    void copyStartsInTheUsersFolders();
+};
+
+void tst_listdialogs::chooser_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("files");
+    // Empty: nothing selected.
+    QTest::addColumn<QString>("pick");
+    // "ok", "double", "cancel" or "close".
+    QTest::addColumn<QString>("action");
+    // Empty: the list open before stays current. Shown: contained in the one message.
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char* tag, const QStringList& files, const QString& pick,
+                        const QString& current, const QString& shown,
+                        const QString& action = QStringLiteral("ok"),
+                        const QByteArray& settings = {}, const QString& sql = {}) {
+        QTest::newRow(tag) << settings << sql << files << pick << action << current << shown;
+    };
+    const QStringList lists = {"Family.mdb", "Work.mdb"};
+    row("a list becomes current", lists, "Family.mdb", "Family.mdb", QString());
+    row("by a double click", lists, "Family.mdb", "Family.mdb", QString(), "double");
+    row("a list without contacts", {"Blank.mdb"}, "Blank.mdb", "Blank.mdb", QString());
+    const QString tail = QStringLiteral("\r\nplease select a phonebook database.");
+    for (const char* f : {"template.mdb", "TEMPLATE.MDB", "Template.Mdb"})
+        row(f, {f}, f, "", "This is a template used to create new database files ..." + tail);
+    for (const char* f : {"areacodes.MDB", "AREACODES.mdb"})
+        row(f, {f}, f, "", "This is the telephone Area Codes database ..." + tail);
+    for (const char* f : {"text.mdb", "empty.mdb", "other.mdb", "CR\r.mdb", "LF\nx.mdb"})
+        row(f, {f}, f, "", "is not a phonebook list." + tail);
+    row("the old list's edit refused: the refusal is shown", lists, "Family.mdb", "", "", "ok", {},
+        refuseUpdates);
+    row("settings without a db line: a failed switch leaves them", lists, "Family.mdb", "", "",
+        "ok", "[lastdb]\r\n", refuseUpdates);
+    row("OK without a choice", lists, "", "", "Please select a phonebook database, then press OK.");
+    for (const char* a : {"cancel", "close"})
+        row(a, lists, "Family.mdb", "", QString(), a);
+}
+
+void tst_listdialogs::chooser() {
+    QFETCH(QByteArray, settings);
+    QFETCH(QStringList, files);
+    QFETCH(QString, pick);
+    QFETCH(QString, action);
+    QFETCH(QString, current);
+    QFETCH(QString, shown);
+    QFETCH(QString, sql);
+    const std::unique_ptr<Harness> h = mainWindow(settings, files, sql);
+    h->folder.install(QStringLiteral("AreaCodes.dat"), QStringLiteral("AreaCodes.mdb"));
+    const QByteArray settingsBefore = h->folder.read(QStringLiteral("plist.ini"));
+    pList& w = *h->window;
+    const QString title = w.windowTitle();
+    ModalDriver driver;
+    driver.act = [&](QWidget* d) {
+        auto* dialog = qobject_cast<frmFM*>(d);
+        QVERIFY(dialog && dialog->isModal());
+        // The switch command put the area code file back first.
+        QVERIFY(h->folder.exists(QStringLiteral("AreaCodes.dat")));
+        for (int i = 0; i < dialog->File1->listCount(); ++i)
+            QVERIFY(dialog->File1->list(i).endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive));
+        QCOMPARE(dialog->File1->listCount(), files.size() + 1);
+        if (!pick.isEmpty())
+            Harness::pick(dialog->File1, pick);
+        QPushButton* button = dialog->cmdButtons[action == QLatin1String("cancel") ? 1 : 0];
+        const QPoint at = dialog->File1->visualItemRect(dialog->File1->currentItem()).center();
+        // A double click is a press, a release, then the double-click press.
+        if (action == QLatin1String("double"))
+            QTest::mouseClick(dialog->File1->viewport(), Qt::LeftButton, {}, at);
+        if (action == QLatin1String("double"))
+            QTest::mouseDClick(dialog->File1->viewport(), Qt::LeftButton, {}, at);
+        else if (action == QLatin1String("close"))
+            dialog->close();
+        else
+            QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(dialog->isVisible(), !shown.isNull());
+    };
+    w.DBSwitch->trigger();
+    QCOMPARE(driver.seen, QStringList{"frmFM"});
+    QCOMPARE(MsgBox::shown().size(), shown.isNull() ? 0 : 1);
+    if (!shown.isNull()) {
+        QVERIFY2(MsgBox::last().text.contains(shown), qPrintable(MsgBox::last().text));
+        QCOMPARE(MsgBox::last().text.contains(QLatin1String("not a phonebook")),
+                 shown.contains(QLatin1String("not a phonebook")));
+    }
+    if (current.isEmpty()) {
+        checkStillHome(*h, settingsBefore);
+        QCOMPARE(w.windowTitle(), title);
+        return;
+    }
+    const QString name = current.chopped(4);
+    QCOMPARE(Globals::currentListName, current);
+    QCOMPARE(h->remembered(), current);
+    QCOMPARE(h->entries(), h->storedNames(current));
+    QCOMPARE(w.Text1->text(), h->storedNames(current).value(0));
+    QCOMPARE(w.Label6->text(), QStringLiteral("Individual Name"));
+    QCOMPARE(w.Label13->text(), name);
+    QCOMPARE(w.Label13->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QCOMPARE(w.Label13->font().pointSizeF(), 12.0);
+    QCOMPARE(w.windowTitle(), "  " + name + " List");
+    QCOMPARE(h->storedNames(), (QStringList{"Hank", "Gail"}));
+}
+
+void tst_listdialogs::newList_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("sql");
+    // "missing", "spoiled" or as installed.
+    QTest::addColumn<QString>("templateFile");
+    QTest::addColumn<QString>("typed");
+    // Yes answers the question before a list is replaced; Cancel leaves the dialog.
+    QTest::addColumn<QString>("answer");
+    // Empty: the list open before stays current. Shown: the one message.
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char* tag, const QString& typed, const QString& current,
+                        const QString& shown, const QString& answer = {},
+                        const QString& templateFile = {}, const QByteArray& settings = {},
+                        const QString& sql = {}) {
+        QTest::newRow(tag) << settings << sql << templateFile << typed << answer << current
+                           << shown;
+    };
+    row("blanks", "Work Mates 2", "Work Mates 2.mdb", QString());
+    row("own extension", "Club.mdb", "Club.mdb", QString());
+    row("extension in capitals", "Club.MDB", "Club.MDB", QString());
+    row("non-ASCII", "Müller", "Müller.mdb", QString());
+    for (const char* typed :
+         {"a?b",       "a|b",    "a*b", "a:b",       "a\"b", "a<b",   "a>b",      "a/b",
+          "a\\b",      "../Out", "..",  "Tab\tName", "CR\r", "LF\nx", "Template", "template.mdb",
+          "AreaCodes", ".mdb",   " ",   ".hid",      "end.", "end ",  "con",      "LPT1.mdb"})
+        row(typed, typed, "", "*52 Bad file name or number");
+    row("an existing list, No", "Friends", "", replaceQuestion, "No");
+    row("an existing list, Yes", "Friends", "Friends.mdb", replaceQuestion, "Yes");
+    row("the open list", "Quillary", "", "*70 Permission denied");
+    row("no template", "New", "", "*53 File not found", {}, "missing");
+    row("a spoiled template", "New", "", "*3343 ", {}, "spoiled");
+    row("settings without a db line: a failed creation leaves them", "New", "", "*3343 ", {},
+        "spoiled", "[lastdb]\r\n");
+    row("the old list's edit refused: only the refusal is shown", "New", "", "", {}, {}, {},
+        refuseUpdates);
+    row("an empty name", "", "", QString());
+    row("Cancel", "New", "", QString(), "Cancel");
+}
+
+void tst_listdialogs::newList() {
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, sql);
+    QFETCH(QString, templateFile);
+    QFETCH(QString, typed);
+    QFETCH(QString, answer);
+    QFETCH(QString, current);
+    QFETCH(QString, shown);
+    const std::unique_ptr<Harness> h = mainWindow(settings, {"Friends.mdb"}, sql);
+    if (templateFile == QLatin1String("missing"))
+        QFile::remove(h->folder.file(QStringLiteral("Template.dat")));
+    else if (templateFile == QLatin1String("spoiled"))
+        h->folder.write(QStringLiteral("Template.dat"), "not a database at all");
+    const QByteArray settingsBefore = h->folder.read(QStringLiteral("plist.ini"));
+    const QStringList filesBefore = FileSystem::files(h->folder.path());
+    if (answer == QLatin1String("Yes"))
+        MsgBox::setNextAnswer(MsgBox::Answer::Yes);
+    bool stayedOpen = false;
+    ModalDriver driver;
+    driver.act = [&](QWidget* d) {
+        auto* dialog = qobject_cast<NewDB*>(d);
+        QVERIFY(dialog && dialog->isModal());
+        dialog->Text1->insert(typed);
+        const bool cancel = answer == QLatin1String("Cancel");
+        QTest::mouseClick(dialog->cmdButtons[cancel ? 1 : 0], Qt::LeftButton);
+        stayedOpen = dialog->isVisible() && dialog->Text1->text() == typed;
+    };
+    h->window->MakeDB->trigger();
+    QCOMPARE(driver.seen, QStringList{"NewDB"});
+    QCOMPARE(MsgBox::shown().size(), shown.isNull() ? 0 : 1);
+    if (!shown.isNull()) {
+        QVERIFY2(MsgBox::last().text.startsWith(shown), qPrintable(MsgBox::last().text));
+        if (shown == replaceQuestion)
+            QVERIFY(MsgBox::last().buttons == MsgBox::Buttons::YesNo &&
+                    MsgBox::last().defaultButton == MsgBox::Answer::No);
+        else if (shown.startsWith(QLatin1Char('*')))
+            QCOMPARE(MsgBox::last().title, QStringLiteral("File Creation Error"));
+    }
+    QCOMPARE(h->storedNames(QStringLiteral("Friends.mdb")).size(),
+             current == QLatin1String("Friends.mdb") ? 0 : 1);
+    if (current.isEmpty()) {
+        QCOMPARE(stayedOpen, answer != QLatin1String("Cancel"));
+        checkStillHome(*h, settingsBefore);
+        if (!shown.startsWith(QLatin1String("*3343")) && sql.isEmpty())
+            QCOMPARE(FileSystem::files(h->folder.path()), filesBefore);
+        return;
+    }
+    QVERIFY(!stayedOpen);
+    QVERIFY(h->folder.exists(current));
+    QCOMPARE(h->window->Data1->databaseName(), h->folder.file(current));
+    QCOMPARE(Globals::currentListName, current);
+    QCOMPARE(h->remembered(), current);
+    QCOMPARE(h->entries(), QStringList());
+    QCOMPARE(h->window->Label13->text(), current);
+    QCOMPARE(h->storedNames(), (QStringList{"Hank", "Gail"}));
+}
+
+void tst_listdialogs::copy_data() {
+    // Empty: nothing selected.
+    QTest::addColumn<QString>("pick");
+    // "dest", "self" (the application folder) or none (the question cancelled).
+    QTest::addColumn<QString>("folder");
+    // A file of that name is in the destination and the answer to replacing it,
+    // or Cancel pressed.
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("shown");
+    // The destination afterwards: "copy", "own" (the file there before) or empty.
+    QTest::addColumn<QString>("result");
+    const auto row = [](const char* tag, const QString& pick, const QString& folder,
+                        const QString& shown, const QString& result,
+                        const QString& answer = QString(), int failure = 0) {
+        QTest::newRow(tag) << pick << folder << answer << failure << shown << result;
+    };
+    row("a copy", "Work.mdb", "dest", QString(), "copy");
+    row("the open list", home, "dest",
+        "*70 Permission denied\r\nYou cannot copy an open List. Select a different list\r\n"
+        "before copying the current list.",
+        "");
+    row("a file there, No", "Work.mdb", "dest", "already exists", "own", "No");
+    row("a file there, Yes", "Work.mdb", "dest", "already exists", "copy", "Yes");
+    row("folder question cancelled", "Work.mdb", "", QString(), "");
+    row("onto itself", "Work.mdb", "self", "a file cannot be copied onto itself", "");
+    row("OK without a choice", "", "dest", "Please select the file to copy, then press OK.", "");
+    row("a failed copy", "Work.mdb", "dest", "*61 Disk full", "", "", 61);
+    row("Cancel", "Work.mdb", "dest", QString(), "", "Cancel");
+}
+
+void tst_listdialogs::copy() {
+    QFETCH(QString, pick);
+    QFETCH(QString, folder);
+    QFETCH(QString, answer);
+    QFETCH(int, failure);
+    QFETCH(QString, shown);
+    QFETCH(QString, result);
+    const std::unique_ptr<Harness> h = mainWindow(QByteArray(), {"Work.mdb"}, QString());
+    const QByteArray settings = h->folder.read(QStringLiteral("plist.ini"));
+    const QByteArray work = h->folder.read(QStringLiteral("Work.mdb"));
+    QTemporaryDir dest;
+    const QString target = dest.filePath(pick);
+    const QByteArray own("the user's own file");
+    if (answer == QLatin1String("No") || answer == QLatin1String("Yes")) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(own) > 0);
+    }
+    if (answer == QLatin1String("Yes"))
+        MsgBox::setNextAnswer(MsgBox::Answer::Yes);
+    FolderDialog::setScripted(true);
+    FolderDialog::clearAsked();
+    if (!folder.isEmpty())
+        FolderDialog::setNextAnswer(folder == QLatin1String("self") ? h->folder.path() + "/."
+                                                                    : dest.path());
+    FileSystem::failNextCopyWith(failure);
+    ModalDriver driver;
+    driver.act = [&](QWidget* d) {
+        auto* dialog = qobject_cast<frmCopyList*>(d);
+        QVERIFY(dialog);
+        if (!pick.isEmpty())
+            Harness::pick(dialog->File1, pick);
+        QTest::mouseClick(dialog->cmdButtons[answer == QLatin1String("Cancel") ? 1 : 0],
+                          Qt::LeftButton);
+    };
+    h->window->ListCopy->trigger();
+    FileSystem::failNextCopyWith(0);
+    QCOMPARE(driver.seen, QStringList{"frmCopyList"});
+    QCOMPARE(MsgBox::shown().size(), shown.isNull() ? 0 : 1);
+    if (!shown.isNull())
+        QVERIFY2(MsgBox::last().text.contains(shown), qPrintable(MsgBox::last().text));
+    QCOMPARE(QDir(dest.path()).entryList(QDir::Files | QDir::Hidden),
+             result.isEmpty() ? QStringList() : QStringList{pick});
+    QFile there(target);
+    if (!result.isEmpty() && there.open(QIODevice::ReadOnly))
+        QCOMPARE(there.readAll(), result == QLatin1String("copy") ? work : own);
+    QCOMPARE(h->folder.read(QStringLiteral("Work.mdb")), work);
+    checkStillHome(*h, settings);
+}
+
+// The folder question starts in the user's documents, then where the last copy went.
+void tst_listdialogs::copyStartsInTheUsersFolders() {
+    const std::unique_ptr<Harness> h = mainWindow(QByteArray(), {"Work.mdb"}, QString());
+    QTemporaryDir dest;
+    FolderDialog::setScripted(true);
+    FolderDialog::clearAsked();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    for (const QString& file : {QStringLiteral("Work.mdb"), QStringLiteral("Template.dat")}) {
+        frmCopyList dialog(h->window.get());
+        Harness::pick(dialog.File1, file);
+        FolderDialog::setNextAnswer(dest.path());
+        dialog.cmdButtons_Click(0);
+    }
+    QCOMPARE(FolderDialog::asked().size(), 2);
+    QCOMPARE(FolderDialog::asked().at(0).startIn,
+             QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    QCOMPARE(FolderDialog::asked().at(1).startIn, QDir::cleanPath(dest.path()));
+}
+
+QTEST_MAIN(tst_listdialogs)
+#include "tst_listdialogs.moc"

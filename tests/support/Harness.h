@@ -1,0 +1,157 @@
+#pragma once
+// One real main window in a temporary application folder, with the dialogs it
+// would open at start-up and the program's end replaced by recorders. Every
+// window suite builds its folder and windows through it.
+#include "list_dialogs/FileControls.h"
+#include "main_window/Globals.h"
+#include "main_window/pList.h"
+#include "platform/MsgBox.h"
+#include "storage/IniFile.h"
+#include "support/TestFolder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <SQLiteCpp/SQLiteCpp.h>
+
+class Harness {
+public:
+    TestFolder folder;
+    std::unique_ptr<pList> window;
+    int chooserCalls = 0;
+    int newListCalls = 0;
+    int endCalls = 0;
+
+    Harness() {
+        Globals::reset();
+        MsgBox::setScripted(true);
+        MsgBox::clearShown();
+    }
+    ~Harness() {
+        if (window)
+            window->close();
+        window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Globals::reset();
+    }
+
+    // Creates the window, runs its start-up and shows it. The start-up dialogs
+    // are replaced by counters unless the real ones are asked for.
+    pList& start(bool replaced = true) {
+        window = std::make_unique<pList>();
+        if (replaced) {
+            window->showListChooser = [this] { ++chooserCalls; };
+            window->showNewList = [this] { ++newListCalls; };
+        }
+        window->endProgram = [this] { ++endCalls; };
+        window->Form_Load();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        return *window;
+    }
+    // The usual folder: the installed settings file and "Quillary.mdb" with contacts.
+    pList& startWith(const QList<QStringList>& contacts) {
+        folder.install(QStringLiteral("plist.ini"));
+        folder.addList(QStringLiteral("Quillary.mdb"));
+        folder.addContacts(QStringLiteral("Quillary.mdb"), contacts);
+        return start();
+    }
+
+    // Every stored contact of a list in table order, read from the file itself;
+    // empty when it is not a list. A null field reads as a null QString.
+    QList<QStringList> stored(const QString& list = QStringLiteral("Quillary.mdb")) const {
+        QList<QStringList> rows;
+        try {
+            SQLite::Database db(folder.file(list).toStdString(), SQLite::OPEN_READONLY);
+            SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
+            while (q.executeStep()) {
+                QStringList row;
+                for (int i = 0; i < q.getColumnCount(); ++i) {
+                    const SQLite::Column c = q.getColumn(i);
+                    row << (c.isNull() ? QString() : QString::fromUtf8(c.getString().c_str()));
+                }
+                rows << row;
+            }
+        } catch (const std::exception&) {
+        }
+        return rows;
+    }
+    QStringList storedNames(const QString& list = QStringLiteral("Quillary.mdb")) const {
+        QStringList names;
+        for (const QStringList& row : stored(list))
+            names << row.at(0);
+        return names;
+    }
+    QString remembered() const {
+        return IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"),
+                                     QStringLiteral("plist.ini"));
+    }
+    // Runs SQL on a list file, as another program would.
+    void exec(const QString& list, const char* sql) const {
+        SQLite::Database(folder.file(list).toStdString(), SQLite::OPEN_READWRITE).exec(sql);
+    }
+
+    QStringList entries() const {
+        QStringList out;
+        for (int i = 0; i < window->List1->listCount(); ++i)
+            out << window->List1->list(i);
+        return out;
+    }
+    void select(const QString& entry) const {
+        const int i = entries().indexOf(entry);
+        QVERIFY2(i >= 0, qPrintable(entry));
+        window->List1->setListIndex(i);
+    }
+    // Selects a file of a dialog's file list by name.
+    static void pick(FileListBox* files, const QString& name) {
+        for (int i = 0; i < files->listCount(); ++i)
+            files->setListIndex(files->list(i) == name ? i : files->listIndex());
+    }
+
+    // Types into a field as the user would: focus, select all, type.
+    static void type(QLineEdit* field, const QString& text) {
+        field->setFocus(Qt::MouseFocusReason);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        // Key presses carrying the text; any letters, not only ASCII.
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), {});
+        }
+    }
+    // Moves the focus away from a field as a focus change to another control does.
+    static void leave(QWidget* field, Qt::FocusReason reason = Qt::TabFocusReason) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(field, &out);
+    }
+};
+
+// Answers every modal window that opens while it lives: records its class, runs
+// act on it, then closes it by its frame if act left it open.
+class ModalDriver : public QObject {
+public:
+    std::function<void(QWidget*)> act;
+    QStringList seen;
+
+    ModalDriver() {
+        timer_.setInterval(1);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w || handled_.contains(w))
+                return;
+            handled_.append(w);
+            seen << QString::fromLatin1(w->metaObject()->className());
+            if (act)
+                act(w);
+            if (w->isVisible())
+                w->close();
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+    QList<QPointer<QWidget>> handled_;
+};
