@@ -1,6 +1,6 @@
 #include "area_codes/AdoDataControl.h"
 #include "area_codes/frmAreaCodes.h"
-#include "main_window/MainWindowHarness.h"
+#include "support/Harness.h"
 #include "platform/RunError.h"
 #include "storage/ListFiles.h"
 
