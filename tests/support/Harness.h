@@ -59,22 +59,19 @@ public:
         return start();
     }
 
-    // Every stored contact of a list in table order, read from the file itself;
-    // empty when it is not a list. A null field reads as a null QString.
+    // Every stored contact of a list in table order, read from the file itself.
+    // A null field reads as a null QString.
     QList<QStringList> stored(const QString& list = QStringLiteral("Quillary.mdb")) const {
         QList<QStringList> rows;
-        try {
-            SQLite::Database db(folder.file(list).toStdString(), SQLite::OPEN_READONLY);
-            SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
-            while (q.executeStep()) {
-                QStringList row;
-                for (int i = 0; i < q.getColumnCount(); ++i) {
-                    const SQLite::Column c = q.getColumn(i);
-                    row << (c.isNull() ? QString() : QString::fromUtf8(c.getString().c_str()));
-                }
-                rows << row;
+        SQLite::Database db(folder.file(list).toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
+        while (q.executeStep()) {
+            QStringList row;
+            for (int i = 0; i < q.getColumnCount(); ++i) {
+                const SQLite::Column c = q.getColumn(i);
+                row << (c.isNull() ? QString() : QString::fromUtf8(c.getString().c_str()));
             }
-        } catch (const std::exception&) {
+            rows << row;
         }
         return rows;
     }
