@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -572,6 +576,49 @@ QByteArray VCardReader::decodeQuotedPrintable(QByteArrayView bytes) {
     return out;
 }
 
+namespace {
+
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// Whether "BEGIN:VCARD" (any letter case) stands at `pos`, one character every
+// `step` bytes, each character at byte `lane` of its unit and the other bytes NUL.
+bool beginMarkerAt(QByteArrayView data, qsizetype pos, int step, int lane) {
+    static constexpr char marker[] = "BEGIN:VCARD";
+    constexpr qsizetype length = sizeof(marker) - 1;
+    if (pos + length * step > data.size())
+        return false;
+    for (qsizetype i = 0; i < length; ++i) {
+        const qsizetype unit = pos + i * step;
+        for (int b = 0; b < step; ++b) {
+            const char c = data[unit + b];
+            if (b != lane ? c != '\0' : upperAscii(c) != marker[i])
+                return false;
+        }
+    }
+    return true;
+}
+
+enum class Structure { Unknown, EightBit, Utf16LE, Utf16BE };
+
+// A vCard file opens with BEGIN:VCARD, so the first such marker tells how its
+// characters are stored; only files without one are left to statistics.
+Structure structureOf(QByteArrayView data) {
+    const qsizetype limit = std::min<qsizetype>(data.size(), 64 * 1024);
+    for (qsizetype pos = 0; pos < limit; ++pos) {
+        if (beginMarkerAt(data, pos, 1, 0))
+            return Structure::EightBit;
+        if (pos % 2 == 0 && beginMarkerAt(data, pos, 2, 0))
+            return Structure::Utf16LE;
+        if (pos % 2 == 0 && beginMarkerAt(data, pos, 2, 1))
+            return Structure::Utf16BE;
+    }
+    return Structure::Unknown;
+}
+
+} // namespace
+
 QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
     if (data.startsWith("\xEF\xBB\xBF"))
         return data.mid(3);
@@ -584,8 +631,14 @@ QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
     } else if (data.startsWith("\xFE\xFF")) {
         utf16 = QStringDecoder::Utf16BE;
         skip = 2;
+    } else if (const Structure structure = structureOf(data); structure != Structure::Unknown) {
+        if (structure == Structure::Utf16LE)
+            utf16 = QStringDecoder::Utf16LE;
+        else if (structure == Structure::Utf16BE)
+            utf16 = QStringDecoder::Utf16BE;
     } else if (data.size() >= 4) {
-        // Without a mark, UTF-16 shows as NUL bytes in every other position.
+        // No card marker near the start: UTF-16 shows as NUL bytes in every
+        // other position.
         const qsizetype sample = std::min<qsizetype>(data.size() & ~qsizetype(1), 4096);
         qsizetype evenNul = 0, oddNul = 0;
         for (qsizetype i = 0; i < sample; i += 2) {
@@ -608,10 +661,24 @@ QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
 }
 
 QList<ContactCard> VCardReader::readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting, so a pipe with no writer cannot hold the window;
+    // then only a regular file of a sane size is read. A device or pipe would
+    // never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return {};
-    return readData(file.readAll());
+    struct stat info {};
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaxFileSize ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    // A file still growing is read up to the limit only.
+    const QByteArray data = file.read(MaxFileSize + 1);
+    if (data.size() > MaxFileSize)
+        return {};
+    return readData(data);
 }
 
 QList<ContactCard> VCardReader::readData(const QByteArray& data) {
@@ -621,7 +688,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data) {
     QList<ContactCard> cards;
     std::vector<LineRef> cardLines;
     bool inCard = false;
-    int nestedDepth = 0;          // depth inside an AGENT's embedded card
+    int nestedDepth = 0;          // depth inside AGENT's embedded cards
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
 
     auto finishCard = [&]() {
@@ -639,31 +706,30 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data) {
                 inCard = true;
             continue;
         }
-        if (nestedDepth > 0) {
-            if (isBegin(line))
-                ++nestedDepth;
-            else if (isEnd(line))
-                --nestedDepth;
-            continue;
-        }
         if (isBegin(line)) {
             if (afterEmptyAgent) {
-                nestedDepth = 1;
+                ++nestedDepth;
                 afterEmptyAgent = false;
                 continue;
             }
-            // The previous card never ended: keep it and start the next.
+            // A card begins without an AGENT before it: whatever is still open
+            // never ended. Keep the outer card and start the next.
             finishCard();
             inCard = true;
             continue;
         }
         if (isEnd(line)) {
-            finishCard();
+            afterEmptyAgent = false;
+            if (nestedDepth > 0)
+                --nestedDepth;
+            else
+                finishCard();
             continue;
         }
         if (!line.isEmpty() && !isBlank(line[0]))
             afterEmptyAgent = isEmptyAgent(line);
-        cardLines.push_back(l);
+        if (nestedDepth == 0)
+            cardLines.push_back(l);
     }
     if (inCard)
         finishCard();

@@ -14,6 +14,10 @@ public:
     // Longest logical line kept; anything beyond it is dropped.
     static constexpr qsizetype MaxLineLength = qsizetype(1) << 20;
 
+    // Larger files are skipped whole: no address book comes near it.
+    static constexpr qint64 MaxFileSize = qint64(256) << 20;
+
+    // Regular files only: a device, pipe or folder gives no cards.
     static QList<ContactCard> readFile(const QString& path);
     static QList<ContactCard> readData(const QByteArray& data);
 
