@@ -9,9 +9,8 @@ MailFolder::MailFolder(QString name, QString path, QList<ContactCard> items)
 MailFolder::MailFolder(QString name, QString path, const QList<QList<ContactCard>>& files)
     : m_name(std::move(name)), m_path(std::move(path)) {
     qsizetype total = 0;
+    // Files without cards keep their place, so file k here is the folder's file k.
     for (const QList<ContactCard>& cards : files) {
-        if (cards.isEmpty())
-            continue;
         total += cards.size();
         m_files.push_back(cards);
         m_ends.push_back(total);
@@ -30,4 +29,11 @@ const ContactCard* MailFolder::item(int position1Based) const {
     const auto f = file - m_ends.begin();
     const qsizetype start = f == 0 ? 0 : m_ends[size_t(f - 1)];
     return &m_files[f][index - start];
+}
+
+qsizetype MailFolder::fileOf(int position1Based) const {
+    if (position1Based < 1 || position1Based > count())
+        return -1;
+    return std::upper_bound(m_ends.begin(), m_ends.end(), qsizetype(position1Based - 1)) -
+           m_ends.begin();
 }

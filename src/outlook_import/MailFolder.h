@@ -22,6 +22,8 @@ public:
     int count() const;
     // Items are numbered from 1; nullptr outside 1..count().
     const ContactCard* item(int position1Based) const;
+    // Which of the files given at construction holds the item; -1 outside 1..count().
+    qsizetype fileOf(int position1Based) const;
 
 private:
     QString m_name;

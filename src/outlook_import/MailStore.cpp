@@ -5,36 +5,50 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QStandardPaths>
 
+#include <QFile>
+
 #include <algorithm>
-#include <atomic>
+#include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 namespace {
+
+// What a file looked like when it was read; a file that still looks so is not read again.
+struct Stamp {
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+Stamp stampOf(const struct stat& info) {
+    return {qint64(info.st_size), qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
 
 struct CachedFile {
     QString fileName;
-    qint64 size = -1;
-    qint64 modifiedMs = 0;
+    Stamp stamp;
     QList<ContactCard> cards;
 };
 
 struct CachedFolder {
+    Stamp folderStamp; // the folder's own: it changes when a file is added, removed or renamed
     std::vector<CachedFile> files;
     std::shared_ptr<const MailFolder> snapshot;
 };
 
 // Folders already read, keyed by absolute path; shared by every MailStore.
-QMutex cacheMutex;
 QHash<QString, CachedFolder>& cache() {
     static QHash<QString, CachedFolder> folders;
     return folders;
 }
-std::atomic<int> filesParsed{0};
+int filesParsed = 0;
 
 bool nameLess(const QString& a, const QString& b) {
     const int c = a.compare(b, Qt::CaseInsensitive);
@@ -68,59 +82,94 @@ QString findSubfolder(const QString& parent, const QString& name) {
     return {};
 }
 
-std::shared_ptr<const MailFolder> loadFolder(const QString& path, const QString& name) {
-    QFileInfoList entries = QDir(path).entryInfoList(QDir::Files | QDir::Hidden);
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [](const QFileInfo& info) {
-                                     return !info.fileName().endsWith(QLatin1String(".vcf"),
-                                                                      Qt::CaseInsensitive);
-                                 }),
-                  entries.end());
-    std::sort(entries.begin(), entries.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        return nameLess(a.fileName(), b.fileName());
-    });
+std::optional<Stamp> stampOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return stampOf(info);
+}
 
-    QMutexLocker lock(&cacheMutex);
-    CachedFolder& cached = cache()[path];
+struct Entry {
+    QString folded; // sort key: the name without regard to case
+    QString name;
+    Stamp stamp;
+};
+
+// The regular .vcf files of a folder (links followed) in name order.
+std::vector<Entry> listCardFiles(const QString& path, Stamp& folderStamp) {
+    std::vector<Entry> entries;
+    DIR* dir = ::opendir(QFile::encodeName(path).constData());
+    if (!dir)
+        return entries;
+    const int fd = ::dirfd(dir);
+    struct stat info {};
+    // Taken before reading the names, so a change made meanwhile shows next time.
+    if (::fstat(fd, &info) == 0)
+        folderStamp = stampOf(info);
+    while (const dirent* d = ::readdir(dir)) {
+        const qsizetype length = qsizetype(std::strlen(d->d_name));
+        if (length < 4 || qstrnicmp(d->d_name + length - 4, ".vcf", 4) != 0)
+            continue;
+        if (::fstatat(fd, d->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        Entry entry;
+        entry.name = QFile::decodeName(QByteArray(d->d_name, length));
+        entry.folded = entry.name.toCaseFolded();
+        entry.stamp = stampOf(info);
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.folded != b.folded ? a.folded < b.folded : a.name < b.name;
+    });
+    return entries;
+}
+
+std::shared_ptr<const MailFolder> loadFolder(const QString& path, const QString& name,
+                                             const MailStore::Progress& progress) {
+    Stamp folderStamp;
+    const std::vector<Entry> entries = listCardFiles(path, folderStamp);
+
+    // Taken out of the cache while the files are read, so that whatever runs
+    // during a progress report finds a consistent (if empty) cache.
+    CachedFolder cached = std::move(cache()[path]);
+    cache().remove(path);
     QHash<QString, qsizetype> previous;
+    previous.reserve(qsizetype(cached.files.size()));
     for (qsizetype i = 0; i < qsizetype(cached.files.size()); ++i)
         previous.insert(cached.files[size_t(i)].fileName, i);
 
     bool changed = !cached.snapshot || cached.snapshot->name() != name ||
-                   entries.size() != qsizetype(cached.files.size());
+                   entries.size() != cached.files.size();
     std::vector<CachedFile> files;
-    files.reserve(size_t(entries.size()));
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QFileInfo& info = entries[i];
-        CachedFile file;
-        file.fileName = info.fileName();
-        file.size = info.size();
-        file.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    files.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (progress)
+            progress(qsizetype(i), qsizetype(entries.size()));
+        CachedFile file{entries[i].name, entries[i].stamp, {}};
         const auto old = previous.constFind(file.fileName);
-        if (old != previous.constEnd()) {
-            const CachedFile& before = cached.files[size_t(*old)];
-            if (before.size == file.size && before.modifiedMs == file.modifiedMs) {
-                file.cards = before.cards;
-                changed = changed || *old != i;
-                files.push_back(std::move(file));
-                continue;
-            }
+        if (old != previous.constEnd() && cached.files[size_t(*old)].stamp == file.stamp) {
+            file.cards = cached.files[size_t(*old)].cards;
+            changed = changed || size_t(*old) != i;
+        } else {
+            changed = true;
+            file.cards = VCardReader::readFile(path + u'/' + file.fileName);
+            ++filesParsed;
         }
-        changed = true;
-        file.cards = VCardReader::readFile(info.absoluteFilePath());
-        ++filesParsed;
         files.push_back(std::move(file));
     }
-    if (!changed)
-        return cached.snapshot;
-
-    QList<QList<ContactCard>> parts;
-    parts.reserve(qsizetype(files.size()));
-    for (const CachedFile& file : files)
-        parts.push_back(file.cards);
+    cached.folderStamp = folderStamp;
+    if (changed) {
+        QList<QList<ContactCard>> parts;
+        parts.reserve(qsizetype(files.size()));
+        for (const CachedFile& file : files)
+            parts.push_back(file.cards);
+        cached.snapshot = std::make_shared<const MailFolder>(name, path, parts);
+    }
     cached.files = std::move(files);
-    cached.snapshot = std::make_shared<const MailFolder>(name, path, parts);
-    return cached.snapshot;
+    const std::shared_ptr<const MailFolder> snapshot = cached.snapshot;
+    cache().insert(path, std::move(cached));
+    return snapshot;
 }
 
 } // namespace
@@ -154,7 +203,28 @@ std::shared_ptr<const MailFolder> MailStore::folder(const QString& topLevel,
     const QString inner = findSubfolder(topPath, name);
     if (inner.isEmpty())
         return nullptr;
-    return loadFolder(QDir(topPath + u'/' + inner).absolutePath(), inner);
+    return loadFolder(QDir(topPath + u'/' + inner).absolutePath(), inner, m_progress);
+}
+
+std::shared_ptr<const MailFolder>
+MailStore::folderHolding(const QString& topLevel, const QString& name, int position) const {
+    if (m_root.isEmpty())
+        return nullptr;
+    const QString top = findSubfolder(m_root, topLevel);
+    const QString topPath = m_root + u'/' + top;
+    const QString inner = top.isEmpty() ? QString() : findSubfolder(topPath, name);
+    if (inner.isEmpty())
+        return nullptr;
+    const QString path = QDir(topPath + u'/' + inner).absolutePath();
+    const auto known = cache().constFind(path);
+    if (known != cache().constEnd() && known->snapshot && known->snapshot->name() == inner &&
+        stampOf(path) == known->folderStamp) {
+        const qsizetype file = known->snapshot->fileOf(position);
+        if (file < 0 || stampOf(path + u'/' + known->files[size_t(file)].fileName) ==
+                            known->files[size_t(file)].stamp)
+            return known->snapshot;
+    }
+    return loadFolder(path, inner, m_progress);
 }
 
 std::shared_ptr<const MailFolder> MailStore::defaultContactsFolder() const {
@@ -177,10 +247,13 @@ QString MailStore::defaultContactsFolderName() const {
 }
 
 int MailStore::parseCount() {
-    return filesParsed.load();
+    return filesParsed;
 }
 
 void MailStore::clearCache() {
-    QMutexLocker lock(&cacheMutex);
     cache().clear();
+}
+
+void MailStore::setProgress(Progress progress) {
+    m_progress = std::move(progress);
 }

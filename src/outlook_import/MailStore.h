@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // The user's mail store as the phonebook reads it: a folder tree on disk whose
@@ -31,6 +32,15 @@ public:
     // nullptr when either folder does not exist. Names match exactly, or else
     // without regard to case.
     std::shared_ptr<const MailFolder> folder(const QString& topLevel, const QString& name) const;
+    // The same folder for a look at one item: the folder as last read while
+    // neither its file list nor the file holding item `position` changed, else
+    // read again. Costs two file checks, however large the folder.
+    std::shared_ptr<const MailFolder> folderHolding(const QString& topLevel, const QString& name,
+                                                    int position) const;
+
+    // Called before each file of a folder is looked at: files done, files in all.
+    using Progress = std::function<void(qsizetype done, qsizetype total)>;
+    void setProgress(Progress progress);
 
     // The first folder named "Contacts" (top-level folders in name order); null if none.
     std::shared_ptr<const MailFolder> defaultContactsFolder() const;
@@ -44,4 +54,5 @@ public:
 
 private:
     QString m_root;
+    Progress m_progress;
 };

@@ -1,6 +1,7 @@
 #include "frmContacts.h"
 
 #include "main_window/pList.h"
+#include "outlook_import/BusyProgress.h"
 #include "outlook_import/modOutLook.h"
 #include "platform/DataControl.h"
 #include "platform/Database.h"
@@ -214,8 +215,14 @@ void frmContacts::setSelected(QListWidget* list, int row, bool selected) {
 }
 
 void frmContacts::lstContacts_Click() {
-    QListWidgetItem* current = lstContacts->currentItem();
-    modOutLook::DisplayContactDetails(current ? current->text() : QString());
+    showDetailsOf(lstContacts->currentRow());
+}
+
+void frmContacts::showDetailsOf(int row) {
+    // By the entry's own position: two contacts of one name each show their own.
+    QListWidgetItem* entry = lstContacts->item(row);
+    modOutLook::DisplayContactDetails(entry ? entry->text() : QString(),
+                                      contactPositions.value(row));
 }
 
 void frmContacts::lstEmail_Click() {
@@ -258,13 +265,16 @@ void frmContacts::cmdAdd2phonebook_Click() {
         // before the failure stays stored.
         StoreGroup group(dc.database());
         QList<int> added;
+        const qsizetype selected = lstContacts->selectedItems().size();
+        BusyProgress busy(this, QStringLiteral("Adding the selected contacts..."));
         try {
             for (int row = 0; row < lstContacts->count(); ++row) {
                 QListWidgetItem* entry = lstContacts->item(row);
                 if (!entry->isSelected())
                     continue;
+                busy.step(added.size(), selected);
                 makeCurrent(row);
-                modOutLook::DisplayContactDetails(entry->text());
+                showDetailsOf(row);
                 rs.addNew();
                 try {
                     rs.setField(QStringLiteral("Pname"), entry->text());

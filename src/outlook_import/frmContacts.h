@@ -47,6 +47,9 @@ public:
     QLineEdit* Text2b = nullptr;
     QLineEdit* Text3a = nullptr;
 
+    // For each entry of lstContacts, the folder position it was read from.
+    QList<qint32> contactPositions;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -56,6 +59,8 @@ private:
     void setSelected(QListWidget* list, int row, bool selected);
     // Makes a contact the current entry without changing any selection.
     void makeCurrent(int row);
+    // Shows the details of the contact listed at `row`.
+    void showDetailsOf(int row);
 
     static QPointer<frmContacts> s_instance;
     bool m_settingSelection = false;

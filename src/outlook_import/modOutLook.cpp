@@ -1,5 +1,6 @@
 #include "modOutLook.h"
 
+#include "outlook_import/BusyProgress.h"
 #include "outlook_import/MailStore.h"
 #include "outlook_import/frmContacts.h"
 #include "platform/Resume.h"
@@ -45,18 +46,29 @@ bool g_held = false;
 std::shared_ptr<const MailFolder> g_heldFolder;
 QString g_heldDefaultName;
 
-void openConnection() {
+// Reports each file of the folder while a listing reads it.
+MailStore::Progress g_progress;
+
+// position: the item the connection is opened for; 0 for the whole folder.
+void openConnection(qint32 position = 0) {
     if (g_holdDepth > 0 && g_held) {
         resumeStep([] { olApp = std::make_unique<MailStore>(storeRoot()); });
         olNameSpace = olApp.get();
         olContactsFolder = g_heldFolder;
         olDefaultContacts = g_heldDefaultName;
     } else {
-        resumeStep([] { olApp = std::make_unique<MailStore>(storeRoot()); });
-        resumeStep([] { olNameSpace = olApp.get(); });
         resumeStep([] {
-            olContactsFolder =
-                olNameSpace ? olNameSpace->folder(topLevelName, contactsName) : nullptr;
+            olApp = std::make_unique<MailStore>(storeRoot());
+            olApp->setProgress(g_progress);
+        });
+        resumeStep([] { olNameSpace = olApp.get(); });
+        resumeStep([position] {
+            if (!olNameSpace)
+                olContactsFolder = nullptr;
+            else if (position > 0)
+                olContactsFolder = olNameSpace->folderHolding(topLevelName, contactsName, position);
+            else
+                olContactsFolder = olNameSpace->folder(topLevelName, contactsName);
         });
         resumeStep([] {
             olDefaultContacts = olNameSpace ? olNameSpace->defaultContactsFolderName() : QString();
@@ -112,10 +124,14 @@ bool isConnected() {
 }
 
 void GetOutlookContacts() {
-    openConnection();
     frmContacts* form = frmContacts::instance();
+    BusyProgress busy(form, QStringLiteral("Reading the contacts..."));
+    g_progress = [&busy](qsizetype done, qsizetype total) { busy.step(done, total); };
+    openConnection();
+    g_progress = nullptr;
     QStringList names;
     QStringList addresses;
+    QList<qint32> positions;
     for (ContactIndex = 1; ContactIndex <= ContactCount; ++ContactIndex) {
         olContact = nullptr;
         resumeStep([] { olContact = contactAt(ContactIndex); });
@@ -123,11 +139,13 @@ void GetOutlookContacts() {
             continue;
         names.append(olContact->displayValue);
         addresses.append(olContact->email);
+        positions.append(ContactIndex);
     }
     olContact = nullptr;
     // Both lists grow in the same step, so entry k of each is the same contact.
     form->lstContacts->addItems(names);
     form->lstEmail->addItems(addresses);
+    form->contactPositions.append(positions);
     if (!names.isEmpty() && !olDefaultContacts.isEmpty())
         form->Text4->setText(QStringLiteral("Current Outlook folder is '") + olDefaultContacts +
                              QLatin1Char('\''));
@@ -135,19 +153,27 @@ void GetOutlookContacts() {
     frmContacts::display();
 }
 
-void DisplayContactDetails(QString contactName) {
-    openConnection();
+namespace {
+
+void showDetails(const QString& contactName, qint32 position) {
+    openConnection(position);
     frmContacts* form = frmContacts::instance();
     for (QLineEdit* field :
          {form->Text1, form->Text2, form->Text2a, form->Text2b, form->Text3, form->Text3a})
         field->clear();
     resumeStep([&] {
-        const NameIndex& index = nameIndex();
-        const auto found = index.lastPosition.constFind(contactName);
-        if (found == index.lastPosition.constEnd())
-            return;
-        ContactIndex = *found;
-        olContact = contactAt(ContactIndex);
+        olContact = position > 0 ? contactAt(position) : nullptr;
+        if (olContact && olContact->displayValue == contactName) {
+            ContactIndex = position;
+        } else {
+            // The folder changed since it was listed: the contact is found by name.
+            const NameIndex& index = nameIndex();
+            const auto found = index.lastPosition.constFind(contactName);
+            if (found == index.lastPosition.constEnd())
+                return;
+            ContactIndex = *found;
+            olContact = contactAt(ContactIndex);
+        }
         if (!olContact)
             return;
         form->Text1->setText(firstLine(olContact->mailingAddress));
@@ -159,6 +185,16 @@ void DisplayContactDetails(QString contactName) {
     });
     olContact = nullptr;
     CloseOutlook();
+}
+
+} // namespace
+
+void DisplayContactDetails(QString contactName) {
+    showDetails(contactName, 0);
+}
+
+void DisplayContactDetails(QString contactName, qint32 position) {
+    showDetails(contactName, position);
 }
 
 void CloseOutlook() {

@@ -14,6 +14,10 @@ void GetOutlookContacts();
 // contact whose display value equals contactName (exactly; the last such
 // contact in folder order wins).
 void DisplayContactDetails(QString contactName);
+// The same for one listed entry: the contact at that folder position, as long
+// as it still bears that name; so of two contacts of one name, each shows its
+// own details. Only the file holding it is checked for changes.
+void DisplayContactDetails(QString contactName, qint32 position);
 // Ends the connection; with none open it does nothing.
 void CloseOutlook();
 

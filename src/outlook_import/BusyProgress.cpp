@@ -1,0 +1,41 @@
+#include "outlook_import/BusyProgress.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+
+#include <algorithm>
+
+namespace {
+int showAfterMs = 1000;
+}
+
+BusyProgress::BusyProgress(QWidget* owner, QString label)
+    : m_owner(owner), m_label(std::move(label)) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyProgress::~BusyProgress() {
+    m_dialog.reset();
+    QApplication::restoreOverrideCursor();
+}
+
+void BusyProgress::step(qsizetype done, qsizetype total) {
+    if (total < LongWork || done < m_nextUpdate)
+        return;
+    if (!m_dialog) {
+        m_dialog = std::make_unique<QProgressDialog>(m_label, QString(), 0, int(total), m_owner,
+                                                     Qt::Dialog);
+        // Modal, so the repaints it lets through cannot bring in a click.
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setMinimumDuration(showAfterMs);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setValue(0);
+    }
+    m_dialog->setValue(int(std::min(done, total)));
+    m_nextUpdate = done + std::max<qsizetype>(1, total / 100);
+}
+
+void BusyProgress::setShowAfterMs(int ms) {
+    showAfterMs = ms;
+}

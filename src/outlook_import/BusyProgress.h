@@ -1,0 +1,33 @@
+#pragma once
+#include <QString>
+
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+// While a piece of work runs: the busy pointer, and, once the work counts
+// thousands of items and has run for about a second, a progress window beside
+// the window that started it. Short work shows no window at all.
+class BusyProgress {
+public:
+    // Fewer items than this never get a progress window.
+    static constexpr qsizetype LongWork = 2000;
+
+    BusyProgress(QWidget* owner, QString label);
+    ~BusyProgress();
+    BusyProgress(const BusyProgress&) = delete;
+    BusyProgress& operator=(const BusyProgress&) = delete;
+
+    // Cheap to call for every item: the window is touched about a hundred times in all.
+    void step(qsizetype done, qsizetype total);
+
+    // How long work runs before its progress window appears (about a second).
+    static void setShowAfterMs(int ms);
+
+private:
+    QWidget* m_owner;
+    QString m_label;
+    std::unique_ptr<QProgressDialog> m_dialog;
+    qsizetype m_nextUpdate = 0;
+};
