@@ -119,10 +119,6 @@ QString storeRoot() {
     return g_root.isEmpty() ? MailStore::defaultRoot() : g_root;
 }
 
-bool isConnected() {
-    return olApp != nullptr;
-}
-
 void GetOutlookContacts() {
     frmContacts* form = frmContacts::instance();
     BusyProgress busy(form, QStringLiteral("Reading the contacts..."));

@@ -25,9 +25,6 @@ void CloseOutlook();
 void setStoreRootForTesting(const QString& root);
 QString storeRoot();
 
-// Whether a connection is open (between opening and CloseOutlook).
-bool isConnected();
-
 } // namespace modOutLook
 
 namespace modOutLook {

@@ -131,18 +131,13 @@ private slots:
     void listing();
     void changedFiles_data();
     void changedFiles();
-    void listingAgain();
     void details_data();
     void details();
-    void lookupByNameIsExact();
     void selections_data();
     void selections();
 
-    void importAddsTheContactsClicked();
-    void importOutcomes_data();
-    void importOutcomes();
-    void duplicateKeyStops_data();
-    void duplicateKeyStops();
+    void import_data();
+    void import();
     void longWorkShowsProgress_data();
     void longWorkShowsProgress();
 
@@ -152,9 +147,8 @@ private:
     void openMainWindow(const QString& list = listFile);
     frmContacts* listContacts();
     // Rows of the list file: pName, pAddress, pCity, pState, pZip, pPhone, pEmail,
-    // then the unmapped fields joined.
-    QList<QStringList> storedRows();
-    QStringList storedNames();
+    // then the unmapped fields run together, all joined by "|".
+    QStringList storedRows();
     void selectContacts(const QList<int>& rows);
     void addSelected();
 
@@ -180,7 +174,6 @@ void tst_importdialog::cleanup() {
     if (frmContacts::loaded())
         frmContacts::loaded()->close();
     flushDeletes();
-    QVERIFY(!frmContacts::loaded());
     m_main.reset();
     m_folder.reset();
     m_store.reset();
@@ -213,27 +206,20 @@ frmContacts* tst_importdialog::listContacts() {
     return form;
 }
 
-QList<QStringList> tst_importdialog::storedRows() {
+QStringList tst_importdialog::storedRows() {
     SQLite::Database db(m_folder->file(listFile).toStdString(), SQLite::OPEN_READONLY);
     SQLite::Statement q(db, "SELECT pName, pAddress, pCity, pState, pZip, pPhone, pEmail, "
                             "coalesce(CompanyName,'') || coalesce(pAddress2,'') || "
                             "coalesce(pCoPhone,'') || coalesce(pFax,'') || coalesce(pNotes,'') "
                             "FROM pName2 ORDER BY rowid");
-    QList<QStringList> out;
+    QStringList out;
     while (q.executeStep()) {
         QStringList row;
         for (int i = 0; i < 8; ++i)
             row << QString::fromStdString(q.getColumn(i).getString());
-        out << row;
+        out << row.join(u'|');
     }
     return out;
-}
-
-QStringList tst_importdialog::storedNames() {
-    QStringList names;
-    for (const QStringList& row : storedRows())
-        names << row.first();
-    return names;
 }
 
 void tst_importdialog::selectContacts(const QList<int>& rows) {
@@ -259,9 +245,6 @@ void tst_importdialog::listing_data() {
     QTest::newRow("no Personal Folders")
         << Files{{"Archive/Contacts/a.vcf", person("Ann", "a@example.org")}} << QStringList{}
         << QString();
-    QTest::newRow("no Contacts folder")
-        << Files{{"Personal Folders/Calendar/a.vcf", person("Ann", "a@example.org")}}
-        << QStringList{} << QString();
     QTest::newRow("files in name order, cards in file order, never sorted")
         << Files{{"Personal Folders/Contacts/b.vcf",
                   person("Zed", "z@example.org") + person("Amy", "amy@example.org")},
@@ -318,15 +301,16 @@ void tst_importdialog::listing() {
     QCOMPARE(form->Text4->text(),
              folder.isEmpty() ? QString()
                               : QStringLiteral("Current Outlook folder is '%1'").arg(folder));
-    QVERIFY(!modOutLook::isConnected());
 }
 
-// The window closed, the folder changed, the contacts listed again: a.vcf
-// held Ann and b.vcf Bea and Bob before.
+// The window closed (or kept open), the folder changed, the contacts listed
+// again: a.vcf held Ann and b.vcf Bea and Bob before.
 void tst_importdialog::changedFiles_data() {
     QTest::addColumn<QString>("change");
     QTest::addColumn<QStringList>("names");
     QTest::newRow("nothing") << "none" << QStringList{"Ann", "Bea", "Bob"};
+    QTest::newRow("window kept open: listed twice")
+        << "keep open" << QStringList{"Ann", "Bea", "Bob", "Ann", "Bea", "Bob"};
     QTest::newRow("file rewritten") << "rewrite" << QStringList{"Ann", "Beatrice", "Bob"};
     QTest::newRow("same size, newer time") << "touch" << QStringList{"Ann", "Bee", "Bob"};
     QTest::newRow("file added first") << "add" << QStringList{"Aaron", "Ann", "Bea", "Bob"};
@@ -344,7 +328,9 @@ void tst_importdialog::changedFiles() {
     const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
     QVERIFY(setModified(dir + "a.vcf", past) && setModified(dir + "b.vcf", past));
     QVERIFY(listContacts());
-    frmContacts::loaded()->close();
+    frmContacts::loaded()->Text1->setText("typed");
+    if (change != "keep open")
+        frmContacts::loaded()->close();
     flushDeletes();
     if (change == "rewrite") {
         writeCards("b.vcf", card("Beatrice") + card("Bob"));
@@ -365,24 +351,6 @@ void tst_importdialog::changedFiles() {
              names);
 }
 
-// Listing again while the window is open lists every contact a second time;
-// once closed, the window starts afresh.
-void tst_importdialog::listingAgain() {
-    writeCards("a.vcf", person("Ann", "a@example.org", "Austin") + person("Bob", QString()));
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    QCOMPARE(listContacts(), form);
-    QCOMPARE(entries(form),
-             (QStringList{"Ann|a@example.org", "Bob|", "Ann|a@example.org", "Bob|"}));
-    click(form->lstContacts, 2);
-    QCOMPARE(form->Text2->text(), QStringLiteral("Austin"));
-    QVERIFY(form->close());
-    flushDeletes();
-    form = listContacts();
-    QCOMPARE(entries(form), (QStringList{"Ann|a@example.org", "Bob|"}));
-    QCOMPARE(form->Text2->text(), QString());
-}
-
 // rewrite: what a.vcf holds once listed, before the click (empty: unchanged)
 void tst_importdialog::details_data() {
     QTest::addColumn<QByteArray>("cards");
@@ -397,8 +365,6 @@ void tst_importdialog::details_data() {
     QTest::newRow("all values") << full << QByteArray() << 0
                                 << QStringList{"12 High St", "Springfield", "IL",
                                                "62701",      "555-0100",    "ann@example.org"};
-    QTest::newRow("nothing but a name")
-        << card("Bob") << QByteArray() << 0 << QStringList{"", "", "", "", "", ""};
     QTest::newRow("street only") << card("Cid", "ADR:;;9 Low Rd;;;;\r\n") << QByteArray() << 0
                                  << QStringList{"9 Low Rd", "", "", "", "", ""};
     const QByteArray twoJohns = person("John Smith", "first@example.org", "Austin") +
@@ -421,6 +387,10 @@ void tst_importdialog::details_data() {
         << person("Ann", "a@example.org", "Austin") + person("Bob", "b@example.org", "Boston")
         << person("Bob", "b@example.org", "Boston") << 1
         << QStringList{"1 Main St", "Boston", "", "", "", "b@example.org"};
+    QTest::newRow("renamed since the listing: names match exactly")
+        << person("Ann", "a@example.org", "Austin") + person("Bob", "b@example.org")
+        << person("ann", "a@example.org", "Austin") + person("Bob", "b@example.org") << 0
+        << QStringList(6, QString());
 }
 
 void tst_importdialog::details() {
@@ -443,21 +413,6 @@ void tst_importdialog::details() {
     QCOMPARE(detailTexts(form), expected);
     QCOMPARE(selectedRows(form->lstContacts), QList<int>{row});
     QVERIFY(selectedRows(form->lstEmail).isEmpty());
-}
-
-// The lookup by name alone matches exactly and keeps the last contact of that name.
-void tst_importdialog::lookupByNameIsExact() {
-    writeCards("a.vcf",
-               person("Ann", "a@example.org", "Austin") + person("Ann", "b@example.org", "Boston"));
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    for (const QString& name : {QStringLiteral("ann"), QStringLiteral("Ann "), QString()}) {
-        form->Text2->setText("typed");
-        modOutLook::DisplayContactDetails(name);
-        QCOMPARE(detailTexts(form), QStringList(6, QString()));
-    }
-    modOutLook::DisplayContactDetails("Ann");
-    QCOMPARE(form->Text2->text(), QStringLiteral("Boston"));
 }
 
 // clicks: "c<row>" clicks a contact, "e<row>" an address, "clear<n>" a
@@ -496,145 +451,99 @@ void tst_importdialog::selections() {
     }
     QCOMPARE(selectedRows(form->lstContacts), contacts);
     QCOMPARE(selectedRows(form->lstEmail), emails);
-    QCOMPARE(form->lstContacts->count(), 3);
     if (!clicks.contains("c1")) // the details are shown only by clicking a contact
         QCOMPARE(detailTexts(form), QStringList(6, QString()));
 }
 
-void tst_importdialog::importAddsTheContactsClicked() {
-    m_folder->addContacts(listFile, {{"Zoe", "Zoe Corp"}});
-    writeCards(
-        "a.vcf",
-        card("John Smith", "ADR;TYPE=HOME:;;12 High St;Springfield;IL;62701;\r\n"
-                           "TEL;TYPE=HOME:555-0100\r\nEMAIL:mailto:john@example.org\r\n"
-                           "ORG:Lee Ltd\r\nNOTE:not copied\r\n") +
-            person("Bob", "bob@example.org") +
-            card("John Smith", "EMAIL:other.john@example.org\r\nTEL;TYPE=HOME:555-0199\r\n") +
-            card("Cid"));
-    openMainWindow();
+// situation: "unique" puts a unique key on the names, "store gone" removes
+// the address book before the import, "no list" opens none; the list holds Bob
+// before; stored: each row's seven mapped fields, then the unmapped joined.
+void tst_importdialog::import_data() {
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QList<int>>("select");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QList<int>>("stillSelected");
+    const QString bob = "Bob|||||||";
+    const QString john = "John Smith|12 High St|Springfield|IL|62701|555-0100|john@example.org|";
+    QTest::newRow("nothing selected")
+        << "" << QList<int>{} << "Contacts Added" << QStringList{bob} << QList<int>{};
+    QTest::newRow("two of one name, each with its own details")
+        << "" << QList<int>{0, 2} << "Contacts Added"
+        << QStringList{bob, john, "John Smith|||||555-0199|other@example.org|"} << QList<int>{};
+    QTest::newRow("address book gone: names only")
+        << "store gone" << QList<int>{0, 3} << "Contacts Added"
+        << QStringList{bob, "John Smith|||||||", "Dee|||||||"} << QList<int>{};
+    QTest::newRow("no list open") << "no list" << QList<int>{0} << "Error Occured"
+                                  << QStringList{bob} << QList<int>{0};
+    QTest::newRow("duplicate half-way") << "unique" << QList<int>{0, 1, 3} << "Contact Exists"
+                                        << QStringList{bob, john} << QList<int>{1, 3};
+    QTest::newRow("duplicate first")
+        << "unique" << QList<int>{1, 3} << "Contact Exists" << QStringList{bob} << QList<int>{1, 3};
+}
+
+void tst_importdialog::import() {
+    QFETCH(QString, situation);
+    QFETCH(QList<int>, select);
+    QFETCH(QString, title);
+    QFETCH(QStringList, stored);
+    QFETCH(QList<int>, stillSelected);
+    m_folder->addContacts(listFile, {{"Bob"}});
+    if (situation == "unique") {
+        SQLite::Database db(m_folder->file(listFile).toStdString(), SQLite::OPEN_READWRITE);
+        db.exec("CREATE UNIQUE INDEX pName2_unique ON pName2(pName)");
+    }
+    writeCards("a.vcf",
+               card("John Smith", "ADR;TYPE=HOME:;;12 High St;Springfield;IL;62701;\r\n"
+                                  "TEL;TYPE=HOME:555-0100\r\nEMAIL:mailto:john@example.org\r\n"
+                                  "ORG:Lee Ltd\r\nNOTE:not copied\r\n") +
+                   person("Bob", "b@example.org") +
+                   card("John Smith", "EMAIL:other@example.org\r\nTEL;TYPE=HOME:555-0199\r\n") +
+                   person("Dee", "d@example.org"));
+    openMainWindow(situation == "no list" ? QStringLiteral("Missing.mdb") : listFile);
     // Choosing an entry narrows the main window's records to that contact;
     // the import adds to the whole list all the same.
     m_main->List1->setListIndex(0);
     frmContacts* form = listContacts();
     QVERIFY(form);
-    selectContacts({0, 2, 3});
+    click(form->lstEmail, 1); // an address selected plays no part
+    click(form->lstContacts, 1);
     click(form->lstContacts, 0);
     click(form->lstContacts, 0);
-    QCOMPARE(detailTexts(form), (QStringList{"12 High St", "Springfield", "IL", "62701", "555-0100",
-                                             "john@example.org"}));
-    // Text typed into the details is replaced by the address book's values.
-    form->Text1->setText("typed street");
-
-    addSelected();
-
-    QCOMPARE(MsgBox::shown().size(), 1);
-    QCOMPARE(MsgBox::last().text, QStringLiteral("All selected contacts were added!"));
-    QCOMPARE(MsgBox::last().title, QStringLiteral("Contacts Added"));
-    QCOMPARE(MsgBox::last().icon, MsgBox::Icon::Information);
-    const QList<QStringList> expected = {
-        {"Zoe", "", "", "", "", "", "", "Zoe Corp"},
-        {"John Smith", "12 High St", "Springfield", "IL", "62701", "555-0100", "john@example.org",
-         ""},
-        {"John Smith", "", "", "", "", "555-0199", "other.john@example.org", ""},
-        {"Cid", "", "", "", "", "", "", ""},
-    };
-    QCOMPARE(storedRows(), expected);
-    QVERIFY(selectedRows(form->lstContacts).isEmpty());
-    QCOMPARE(mainList(), (QStringList{"Cid", "John Smith", "John Smith", "Zoe"}));
-    QVERIFY(form->isVisible());
-}
-
-// situation: what is different from a list open with Ann selected for import
-void tst_importdialog::importOutcomes_data() {
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<QList<int>>("stillSelected");
-    const QString added = QStringLiteral("All selected contacts were added!");
-    QTest::newRow("nothing selected") << "none selected" << added << QStringList{} << QList<int>{};
-    QTest::newRow("address book gone: the name is added")
-        << "store gone" << added << QStringList{"Ann"} << QList<int>{};
-    QTest::newRow("no list open") << "no list"
-                                  << QStringLiteral(
-                                         "An error occured while trying to perform the previous\r\n"
-                                         "operation.Cannot add items to the Phonebook now.")
-                                  << QStringList{} << QList<int>{0};
-}
-
-void tst_importdialog::importOutcomes() {
-    QFETCH(QString, situation);
-    QFETCH(QString, message);
-    QFETCH(QStringList, stored);
-    QFETCH(QList<int>, stillSelected);
-    writeCards("a.vcf", person("Ann", "ann@example.org", "Austin"));
-    openMainWindow(situation == "no list" ? QStringLiteral("Missing.mdb") : listFile);
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    if (situation == "none selected") {
-        click(form->lstEmail, 0); // an address selected plays no part
-        click(form->lstContacts, 0);
-    } else
-        selectContacts({0});
+    QCOMPARE(detailTexts(form).join(u'|'),
+             QStringLiteral("12 High St|Springfield|IL|62701|555-0100|john@example.org"));
+    form->Text1->setText("typed"); // replaced by the address book's values
+    selectContacts(select);
     if (situation == "store gone")
         QVERIFY(QDir(m_store->filePath("Personal Folders")).removeRecursively());
     addSelected();
+    const QHash<QString, QString> texts{
+        {"Contacts Added", "All selected contacts were added!"},
+        {"Contact Exists", "Contact already exists in the Phonebook!"},
+        {"Error Occured", "An error occured while trying to perform the previous\r\n"
+                          "operation.Cannot add items to the Phonebook now."}};
+    const QHash<QString, MsgBox::Icon> icons{{"Contacts Added", MsgBox::Icon::Information},
+                                             {"Contact Exists", MsgBox::Icon::Exclamation},
+                                             {"Error Occured", MsgBox::Icon::Critical}};
     QCOMPARE(MsgBox::shown().size(), 1);
-    QCOMPARE(MsgBox::last().text, message);
-    QCOMPARE(storedNames(), stored);
+    QCOMPARE(MsgBox::last().title, title);
+    QCOMPARE(MsgBox::last().text, texts[title]);
+    QCOMPARE(MsgBox::last().icon, icons[title]);
+    QCOMPARE(storedRows(), stored);
     QCOMPARE(selectedRows(form->lstContacts), stillSelected);
-    if (situation == "store gone")
-        QCOMPARE(storedRows().value(0), (QStringList{"Ann", "", "", "", "", "", "", ""}));
     if (situation == "no list")
-        QCOMPARE(MsgBox::last().icon, MsgBox::Icon::Critical);
-    else
-        QCOMPARE(mainList(), stored);
-}
-
-void tst_importdialog::duplicateKeyStops_data() {
-    QTest::addColumn<QList<int>>("select");
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<QList<int>>("stillSelected");
-
-    // Listed: Ann, Bob (already in the list), Cid, Dee.
-    QTest::newRow("half-way") << QList<int>{0, 1, 3} << QStringList{"Bob", "Ann"}
-                              << QList<int>{1, 3};
-    QTest::newRow("first selected") << QList<int>{1, 2} << QStringList{"Bob"} << QList<int>{1, 2};
-}
-
-void tst_importdialog::duplicateKeyStops() {
-    QFETCH(QList<int>, select);
-    QFETCH(QStringList, stored);
-    QFETCH(QList<int>, stillSelected);
-    m_folder->addContacts(listFile, {{"Bob"}});
-    {
-        SQLite::Database db(m_folder->file(listFile).toStdString(), SQLite::OPEN_READWRITE);
-        db.exec("CREATE UNIQUE INDEX pName2_unique ON pName2(pName)");
-    }
-    writeCards("a.vcf", person("Ann", "a@example.org") + person("Bob", "b@example.org") +
-                            person("Cid", "c@example.org") + person("Dee", "d@example.org"));
-    openMainWindow();
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    selectContacts(select);
-
-    addSelected();
-
-    QCOMPARE(MsgBox::shown().size(), 1);
-    QCOMPARE(MsgBox::last().text, QStringLiteral("Contact already exists in the Phonebook!"));
-    QCOMPARE(MsgBox::last().title, QStringLiteral("Contact Exists"));
-    QCOMPARE(MsgBox::last().icon, MsgBox::Icon::Exclamation);
-    QCOMPARE(storedNames(), stored);
-    QCOMPARE(selectedRows(form->lstContacts), stillSelected);
-    // Not refreshed: the main window still lists what it listed before.
-    QCOMPARE(mainList(), QStringList{"Bob"});
-
-    // The refused record is gone for good: the main window's next store point
-    // does not store it.
+        return;
+    // After a failure the main window is not refreshed; its next store point
+    // does not store the refused record.
+    QStringList names;
+    for (const QString& row : stored)
+        names << row.section(u'|', 0, 0);
+    names.sort();
+    QCOMPARE(mainList(), title == "Contact Exists" ? QStringList{"Bob"} : names);
     MsgBox::clearShown();
     m_main->Refresh_Click(0);
     QVERIFY(MsgBox::shown().isEmpty());
-    stored.sort();
-    QCOMPARE(mainList(), stored);
+    QCOMPARE(mainList(), names);
 }
 
 // Listing or adding thousands of contacts shows the busy pointer and, once the
@@ -654,17 +563,8 @@ void tst_importdialog::longWorkShowsProgress() {
     QFETCH(bool, adding);
     QFETCH(int, contacts);
     QFETCH(bool, progressShown);
-    // Listing reports its progress by file, adding by contact.
-    QByteArray all;
-    for (int i = 0; i < contacts; ++i) {
-        const QByteArray one = card(QStringLiteral("Contact %1").arg(i));
-        if (adding)
-            all += one;
-        else
-            writeCards(QStringLiteral("c%1.vcf").arg(i, 5, 10, QChar(u'0')), one);
-    }
-    if (adding)
-        writeCards("all.vcf", all);
+    for (int i = 0; i < contacts; ++i)
+        writeCards(QStringLiteral("c%1.vcf").arg(i, 5, 10, QChar(u'0')), card("Contact"));
     openMainWindow();
     frmContacts* form = adding ? listContacts() : nullptr;
     if (adding)
