@@ -3,6 +3,7 @@
 #include "Emblem.h"
 #include "Version.h"
 #include "frmHelp.h"
+#include "platform/FormLook.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 
@@ -39,8 +40,7 @@ QLabel* makeLabel(QWidget* parent, const QFont& font, const QColor& colour) {
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    FormLook::fixedBorder(this);
     setModal(false);
     setSizeGripEnabled(false);
     Twips::setFixedClientSize(this, 5730, 4155);
@@ -50,6 +50,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setPalette(pal);
 
     const QFont plain = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25);
+    setFont(plain);
 
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -103,6 +104,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     Twips::place(cmdHelp, 4245, 3600, 1260, 345);
 
     setTabOrder(cmdOK, cmdHelp);
+    FormLook::settle(this);
     cmdOK->setFocus();
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);

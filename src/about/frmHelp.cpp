@@ -1,5 +1,6 @@
 #include "frmHelp.h"
 
+#include "platform/FormLook.h"
 #include "platform/Twips.h"
 
 #include <QLabel>
@@ -10,6 +11,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmHelp"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Help"));
+    setFont(Fonts::make(QStringLiteral("MS Sans Serif"), 8.25));
     Twips::setClientSize(this, 9825, 5010);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -29,6 +31,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     lblhelp2->setWordWrap(true);
     Twips::place(lblhelp2, 180, 780, 9495, 4125);
 
+    FormLook::settle(this);
     Form_Load();
 }
 

@@ -3,6 +3,7 @@
 #include "AdoDataControl.h"
 #include "platform/AppFolder.h"
 #include "platform/FileSystem.h"
+#include "platform/FormLook.h"
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
 #include "platform/Resume.h"
@@ -73,6 +74,7 @@ frmAreaCodes::frmAreaCodes(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmAreaCodes"));
     setWindowTitle(QStringLiteral("TelephoneAreas"));
+    FormLook::fixedBorder(this);
     setFont(Fonts::make(QStringLiteral("MS Sans Serif"), 8.25));
     Twips::setFixedClientSize(this, clientWidth, clientHeight);
     buildControls();
@@ -231,6 +233,7 @@ void frmAreaCodes::buildControls() {
                                    Command2,     Command1,     Text1[1],     Text1[0]};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+    FormLook::settle(this);
     txtFields[0]->setFocus();
 }
 

@@ -4,6 +4,7 @@
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
 #include "platform/FileSystem.h"
+#include "platform/FormLook.h"
 #include "platform/MsgBox.h"
 #include "platform/OpenFiles.h"
 #include "platform/Resume.h"
@@ -38,8 +39,8 @@ NewDB::NewDB(QWidget* parent) : QDialog(parent) {
     g_instance = this;
     setObjectName(QStringLiteral("NewDB"));
     setWindowTitle(QStringLiteral("  Make a new List"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    FormLook::fixedBorder(this);
+    setFont(Fonts::make(QStringLiteral("MS Sans Serif"), 8.25));
     Twips::setFixedClientSize(this, 4680, 3570);
 
     // Never shown; kept as designed.
@@ -70,7 +71,7 @@ NewDB::NewDB(QWidget* parent) : QDialog(parent) {
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2->setWordWrap(true);
-    // A narrower face than the default, so that the whole rule fits its frame.
+    // A smaller face than the form's, so that the whole rule fits its frame.
     Label2->setFont(Fonts::make(QStringLiteral("Arial"), 7.5));
     Twips::place(Label2, 855, 1890, 2895, 915);
 
@@ -90,6 +91,7 @@ NewDB::NewDB(QWidget* parent) : QDialog(parent) {
     }
     setTabOrder(Text1, cmdButtons[0]);
     setTabOrder(cmdButtons[0], cmdButtons[1]);
+    FormLook::settle(this);
     Text1->setFocus(Qt::OtherFocusReason);
 }
 

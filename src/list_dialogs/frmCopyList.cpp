@@ -6,6 +6,7 @@
 #include "platform/AppFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderDialog.h"
+#include "platform/FormLook.h"
 #include "platform/MsgBox.h"
 #include "platform/OpenFiles.h"
 #include "platform/Resume.h"
@@ -44,6 +45,7 @@ frmCopyList::frmCopyList(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinMaxButtonsHint);
     setSizeGripEnabled(true);
+    setFont(Fonts::make(QStringLiteral("MS Sans Serif"), 8.25));
     Twips::setClientSize(this, 5475, 3585);
 
     // Created in tab order: Drive1, Dir1, File1, Picture1, Cancel, OK. The drive
@@ -78,6 +80,7 @@ frmCopyList::frmCopyList(QWidget* parent) : QDialog(parent) {
     }
     setTabOrder(File1, cmdButtons[1]);
     setTabOrder(cmdButtons[1], cmdButtons[0]);
+    FormLook::settle(this);
 
     connect(Drive1, &DriveListBox::changed, this, &frmCopyList::Drive1_Change);
     connect(Dir1, &DirListBox::changed, this, &frmCopyList::Dir1_Change);

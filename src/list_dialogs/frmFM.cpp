@@ -4,6 +4,7 @@
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
+#include "platform/FormLook.h"
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
 #include "platform/Resume.h"
@@ -25,8 +26,8 @@ frmFM::frmFM(QWidget* parent) : QDialog(parent) {
     g_instance = this;
     setObjectName(QStringLiteral("frmFM"));
     setWindowTitle(QStringLiteral("File Maintenance"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    FormLook::fixedBorder(this);
+    setFont(Fonts::make(QStringLiteral("MS Sans Serif"), 8.25));
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(224, 224, 224));
     setPalette(p);
@@ -76,6 +77,7 @@ frmFM::frmFM(QWidget* parent) : QDialog(parent) {
     setTabOrder(File1, cmdButtons[0]);
     setTabOrder(cmdButtons[0], cmdButtons[1]);
     setTabOrder(cmdButtons[1], Text1);
+    FormLook::settle(this);
 
     connect(Drive1, &DriveListBox::changed, this, &frmFM::Drive1_Change);
     connect(Dir1, &DirListBox::changed, this, &frmFM::Dir1_Change);

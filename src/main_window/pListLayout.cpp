@@ -2,6 +2,7 @@
 #include "pList.h"
 
 #include "about/Emblem.h"
+#include "platform/FormLook.h"
 #include "platform/Twips.h"
 
 #include <QAbstractScrollArea>
@@ -65,6 +66,8 @@ void pList::buildControls() {
     setCentralWidget(client);
     Twips::setFixedClientSize(client, 9750, 7635);
 
+    // The form's font: buttons, the list and the menus draw in it.
+    setFont(Fonts::make(QStringLiteral("MS Sans Serif"), 8.25));
     const QFont sans825b = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25, true);
     const QFont arial825b = Fonts::make(QStringLiteral("Arial"), 8.25, true);
     const QFont arial9b = Fonts::make(QStringLiteral("Arial"), 9, true);
@@ -181,6 +184,8 @@ void pList::buildControls() {
         setTabOrder(order[i - 1], order[i]);
     for (QLabel* l : findChildren<QLabel*>())
         l->setFocusPolicy(Qt::NoFocus);
+    FormLook::fixedBorder(this, true);
+    FormLook::settle(this);
 }
 
 void pList::buildMenus() {

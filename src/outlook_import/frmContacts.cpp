@@ -5,6 +5,7 @@
 #include "outlook_import/modOutLook.h"
 #include "platform/DataControl.h"
 #include "platform/Database.h"
+#include "platform/FormLook.h"
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
 #include "platform/Resume.h"
@@ -124,6 +125,7 @@ frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("frmContacts"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("OutLook Contacts"));
+    FormLook::fixedBorder(this, true);
     Twips::setFixedClientSize(this, 10110, 9720);
 
     const QFont plain = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25);
@@ -183,6 +185,7 @@ frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
         cmdAdd2phonebook, cmdClear[0], cmdClear[1], Text2a, Text2b, Text3a};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    FormLook::settle(this);
 
     // A user's click (or space bar) toggles an entry; changes made here in code
     // are no clicks.

@@ -49,7 +49,7 @@ void centreOnScreen(QWidget* w) {
 namespace Fonts {
 QString family(const QString& name) {
     if (name.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("DejaVu Sans");
+        return QStringLiteral("Liberation Sans");
     return name;
 }
 
