@@ -104,7 +104,8 @@ void SortedListBox::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     emit mouseDown(event->button(), event->modifiers(),
                    QPoint(Twips::toTwips(p.x()), Twips::toTwips(p.y())));
-    if (event->button() == Qt::RightButton) {
+    // Only the left button selects.
+    if (event->button() != Qt::LeftButton) {
         event->accept();
         return;
     }
@@ -119,4 +120,23 @@ bool SortedListBox::viewportEvent(QEvent* event) {
         return true;
     }
     return QListView::viewportEvent(event);
+}
+
+// The view would make the first entry current when the focus arrives; with
+// nothing selected the list stays so until the user picks an entry.
+void SortedListBox::focusInEvent(QFocusEvent* event) {
+    silent_ = true;
+    QListView::focusInEvent(event);
+    if (lastRow_ < 0 && currentIndex().isValid())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    silent_ = false;
+}
+
+// Single selection: Ctrl with a click or the space bar never takes the highlight
+// off the selected entry.
+QItemSelectionModel::SelectionFlags SortedListBox::selectionCommand(const QModelIndex& index,
+                                                                    const QEvent* event) const {
+    const auto command = QListView::selectionCommand(index, event);
+    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
+                                                           : command;
 }

@@ -6,8 +6,8 @@
 // A sorted list box: code adds plain string entries, the box keeps them in
 // alphabetical order without regard to case. Changing the selected entry, by
 // mouse, keyboard or code, emits clicked(); a mouse press emits mouseDown()
-// with the button and the position in twips. The right button never changes
-// the selection.
+// with the button and the position in twips. Only the left button changes the
+// selection; the focus arriving changes nothing; a click never deselects.
 class SortedListBox : public QListView {
     Q_OBJECT
 public:
@@ -33,6 +33,9 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     void flush();
