@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
 pList* g_instance = nullptr;
@@ -306,7 +307,8 @@ void pList::LoadCompany_Click(qint16) {
 void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
     const HandlerScope scope;
     reportUnstorableEdits();
-    if (openWholeTable())
+    const bool opened = openWholeTable();
+    if (opened)
         resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     resumeStep([this] {
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
@@ -316,7 +318,14 @@ void pList::loadNames(const QString& fieldName, const QString& caption, qint16 m
     Globals::sharedContactRecordset = nullptr;
     Label6->setText(caption);
     Globals::listDisplayMode = mode;
-    List1->setListIndex(0);
+    if (opened) {
+        List1->setListIndex(0);
+    } else {
+        // A list that cannot be opened has no contact to show: nothing is selected
+        // and nothing is looked up.
+        const QSignalBlocker noLookup(List1);
+        List1->setListIndex(-1);
+    }
 }
 
 void pList::mnuRefresh_Click(qint16) {
