@@ -29,7 +29,7 @@ void DriveListBox::setDrive(const QString& path) {
     emit changed();
 }
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {}
+DirListBox::DirListBox(QWidget* parent) : PickListBox(parent) {}
 
 void DirListBox::setPath(const QString& folder) {
     const QString cleaned = QDir::cleanPath(folder);
@@ -41,8 +41,7 @@ void DirListBox::setPath(const QString& folder) {
     emit changed();
 }
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
+FileListBox::FileListBox(QWidget* parent) : PickListBox(parent) {
     connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit dblClick(); });
 }
 

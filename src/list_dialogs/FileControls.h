@@ -1,6 +1,7 @@
 #pragma once
+#include "PickListBox.h"
+
 #include <QComboBox>
-#include <QListWidget>
 #include <QString>
 
 // The drive, folder and file list boxes of the list dialogs. The drive and
@@ -20,7 +21,7 @@ signals:
     void changed();
 };
 
-class DirListBox : public QListWidget {
+class DirListBox : public PickListBox {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent = nullptr);
@@ -35,7 +36,7 @@ private:
     QString path_;
 };
 
-class FileListBox : public QListWidget {
+class FileListBox : public PickListBox {
     Q_OBJECT
 public:
     explicit FileListBox(QWidget* parent = nullptr);
