@@ -1,0 +1,123 @@
+#include "ListDialogsTest.h"
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmCopyList.h"
+#include "list_dialogs/frmFM.h"
+#include "outlook_import/frmContacts.h"
+#include "outlook_import/modOutLook.h"
+#include "platform/FolderDialog.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+
+namespace {
+// Types a walk into a window: key names as Qt writes them ("Home", "Shift+Tab"),
+// 'text' typed as it stands, and >name presses Tab until the control of that
+// name has the focus.
+void walk(QWidget* window, const QString& keys) {
+    QWindow* w = window->windowHandle();
+    for (const QString& key : keys.split(' ', Qt::SkipEmptyParts)) {
+        if (key.startsWith('\'')) {
+            for (const QChar c : key.mid(1, key.size() - 2))
+                QTest::keyClick(w, c.toLatin1());
+        } else if (key.startsWith('>')) {
+            const auto there = [&] {
+                return QApplication::focusWidget()->objectName() == key.mid(1);
+            };
+            for (int presses = 0; !there() && presses < 30; ++presses)
+                QTest::keyClick(w, Qt::Key_Tab);
+            QVERIFY2(there(), qPrintable(key));
+        } else {
+            const QKeyCombination k = QKeySequence(key)[0];
+            QTest::keyClick(w, k.key(), k.keyboardModifiers());
+        }
+    }
+}
+} // namespace
+
+// Each dialog completed from the keyboard alone; the focus arriving in a list
+// selects nothing there.
+class tst_keyboardwalks : public QObject, ListDialogsFixture {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        if (frmContacts::loaded())
+            frmContacts::loaded()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        modOutLook::setStoreRootForTesting(QString());
+        tearDownFolder();
+    }
+    // The row's name starts with the dialog walked; the outcome is what the
+    // user sees afterwards, and the message shown if any.
+    void walks_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("chooser: Home, OK") << "Home >cmdButtons_0 Space"
+                                           << "  Family List";
+        QTest::newRow("chooser: arrows, OK") << "Down Down Down >cmdButtons_0 Space"
+                                             << "  Work List";
+        QTest::newRow("chooser: OK without a choice")
+            << ">cmdButtons_0 Space"
+            << "  Quillary / Please select a phonebook database, then press OK.";
+        QTest::newRow("chooser: Escape") << "Escape"
+                                         << "  Quillary";
+        QTest::newRow("new list: name, OK") << "'Club' >cmdButtons_0 Space"
+                                            << "Club.mdb";
+        QTest::newRow("copy: Home, OK") << "Home >cmdButtons_0 Space"
+                                        << "AreaCodes.dat";
+        QTest::newRow("import: Space on the first contact, Add Selected")
+            << "Space >cmdAdd2phonebook Space"
+            << "Gail,Hank,Ivy / All selected contacts were added!";
+    }
+    void walks() {
+        QFETCH(QString, keys);
+        const QString dialog = QString::fromLatin1(QTest::currentDataTag()).section(':', 0, 0);
+        setUpFolder();
+        main = std::make_unique<pList>();
+        openHome();
+        folder->addList(QStringLiteral("Family.mdb"));
+        folder->addList(QStringLiteral("Work.mdb"));
+        QTemporaryDir elsewhere;
+        FolderDialog::setScripted(true);
+        FolderDialog::setNextAnswer(elsewhere.path());
+        modOutLook::setStoreRootForTesting(elsewhere.path());
+        QDir(elsewhere.path()).mkpath(QStringLiteral("Personal Folders/Contacts"));
+        QFile card(elsewhere.filePath(QStringLiteral("Personal Folders/Contacts/ivy.vcf")));
+        QVERIFY(card.open(QIODevice::WriteOnly));
+        card.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ivy\r\nEND:VCARD\r\n");
+        card.close();
+
+        std::unique_ptr<QWidget> owned;
+        QWidget* window;
+        if (dialog == QStringLiteral("chooser"))
+            owned = std::make_unique<frmFM>(main.get());
+        else if (dialog == QStringLiteral("new list"))
+            owned = std::make_unique<NewDB>(main.get());
+        else if (dialog == QStringLiteral("copy"))
+            owned = std::make_unique<frmCopyList>(main.get());
+        else
+            modOutLook::GetOutlookContacts();
+        window = owned ? owned.get() : frmContacts::loaded();
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        walk(window, keys);
+
+        QString seen;
+        if (dialog == QStringLiteral("chooser"))
+            seen = main->windowTitle();
+        else if (dialog == QStringLiteral("new list"))
+            seen = main->Label13->text();
+        else if (dialog == QStringLiteral("copy"))
+            seen = QDir(elsewhere.path()).entryList(QDir::Files).join(',');
+        else
+            for (int i = 0; i < main->List1->listCount(); ++i)
+                seen += (i ? "," : "") + main->List1->list(i);
+        if (!MsgBox::shown().isEmpty())
+            seen += QStringLiteral(" / ") + MsgBox::last().text;
+        QTEST(seen, "outcome");
+    }
+};
+
+QTEST_MAIN(tst_keyboardwalks)
+#include "tst_keyboardwalks.moc"
