@@ -1,6 +1,5 @@
 #include "platform/SortedListBox.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -69,52 +68,6 @@ private slots:
         for (const QString& s : added.mid(1))
             twice.addItem(s);
         QTEST(entries(twice), "expected");
-    }
-
-    // The handler sees the new selection; setting the same one again is no change.
-    void setListIndexEmitsOncePerChange() {
-        SortedListBox box;
-        for (const char* s : {"c", "a", "b"})
-            box.addItem(s);
-        QStringList seen;
-        connect(&box, &SortedListBox::clicked, &box,
-                [&] { seen << QString::number(box.listIndex()) + box.text(); });
-        QCOMPARE(box.listIndex(), -1);
-        QCOMPARE(box.text(), QString());
-        for (int index : {0, 0, 2, -1, -1, 1, 7})
-            box.setListIndex(index);
-        QCOMPARE(seen, (QStringList{"0a", "2c", "-1", "1b", "-1"}));
-        QVERIFY(box.selectionModel()->selectedIndexes().isEmpty());
-    }
-
-    // Adding entries keeps the selected one selected; clearing selects nothing.
-    // Neither is a change of selection.
-    void listChangesKeepTheSelection_data() {
-        QTest::addColumn<bool>("clear");
-        QTest::addColumn<QStringList>("added");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("count");
-        QTest::newRow("added before it") << false << QStringList{"a", "B", "aa"} << "m" << 6;
-        QTest::newRow("added after it") << false << QStringList{"x", "y"} << "m" << 5;
-        QTest::newRow("added equal to it") << false << QStringList{"m", "M"} << "m" << 5;
-        QTest::newRow("cleared, then added") << true << QStringList{"c"} << "" << 1;
-    }
-    void listChangesKeepTheSelection() {
-        QFETCH(bool, clear);
-        QFETCH(QStringList, added);
-        SortedListBox box;
-        for (const char* s : {"k", "m", "z"})
-            box.addItem(s);
-        box.setListIndex(1);
-        QSignalSpy clicked(&box, &SortedListBox::clicked);
-        if (clear)
-            box.clear();
-        for (const QString& s : added)
-            box.addItem(s);
-        QTEST(box.text(), "text");
-        QTEST(box.listCount(), "count");
-        QCOMPARE(box.currentIndex().row(), box.listIndex());
-        QCOMPARE(clicked.count(), 0);
     }
 };
 
