@@ -1,10 +1,10 @@
-#include "ListDialogsTest.h"
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmCopyList.h"
 #include "list_dialogs/frmFM.h"
 #include "outlook_import/frmContacts.h"
 #include "outlook_import/modOutLook.h"
 #include "platform/FolderDialog.h"
+#include "support/Harness.h"
 
 #include <QDir>
 #include <QLabel>
@@ -37,7 +37,7 @@ void walk(QWidget* window, const QString& keys) {
 
 // Each dialog completed from the keyboard alone; the focus arriving in a list
 // selects nothing there.
-class tst_keyboardwalks : public QObject, ListDialogsFixture {
+class tst_keyboardwalks : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() {
@@ -45,7 +45,6 @@ private slots:
             frmContacts::loaded()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         modOutLook::setStoreRootForTesting(QString());
-        tearDownFolder();
     }
     // The row's name starts with the dialog walked; the outcome is what the
     // user sees afterwards, and the message shown if any.
@@ -64,7 +63,7 @@ private slots:
         QTest::newRow("new list: name, OK") << "'Club' >cmdButtons_0 Space"
                                             << "Club.mdb";
         QTest::newRow("copy: Home, OK") << "Home >cmdButtons_0 Space"
-                                        << "AreaCodes.dat";
+                                        << "Family.mdb";
         QTest::newRow("import: Space on the first contact, Add Selected")
             << "Space >cmdAdd2phonebook Space"
             << "Gail,Hank,Ivy / All selected contacts were added!";
@@ -72,11 +71,11 @@ private slots:
     void walks() {
         QFETCH(QString, keys);
         const QString dialog = QString::fromLatin1(QTest::currentDataTag()).section(':', 0, 0);
-        setUpFolder();
-        main = std::make_unique<pList>();
-        openHome();
-        folder->addList(QStringLiteral("Family.mdb"));
-        folder->addList(QStringLiteral("Work.mdb"));
+        Harness h;
+        pList* main = &h.startWith({{"Hank"}, {"Gail"}});
+        h.folder.install(QStringLiteral("Template.dat"));
+        h.folder.addList(QStringLiteral("Family.mdb"));
+        h.folder.addList(QStringLiteral("Work.mdb"));
         QTemporaryDir elsewhere;
         FolderDialog::setScripted(true);
         FolderDialog::setNextAnswer(elsewhere.path());
@@ -90,11 +89,11 @@ private slots:
         std::unique_ptr<QWidget> owned;
         QWidget* window;
         if (dialog == QStringLiteral("chooser"))
-            owned = std::make_unique<frmFM>(main.get());
+            owned = std::make_unique<frmFM>(main);
         else if (dialog == QStringLiteral("new list"))
-            owned = std::make_unique<NewDB>(main.get());
+            owned = std::make_unique<NewDB>(main);
         else if (dialog == QStringLiteral("copy"))
-            owned = std::make_unique<frmCopyList>(main.get());
+            owned = std::make_unique<frmCopyList>(main);
         else
             modOutLook::GetOutlookContacts();
         window = owned ? owned.get() : frmContacts::loaded();
