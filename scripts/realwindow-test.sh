@@ -51,7 +51,8 @@ exited() { ! kill -0 "$1" 2>/dev/null; }
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 waitFor 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+display=$(head -n 1 "$work/display")
+export DISPLAY=":$display"
 waitFor 10 xdpyinfo || fail "the X server does not answer"
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
@@ -89,19 +90,22 @@ xdotool windowactivate --sync "$win"
 # The main window's client area is 9750 x 7635 twips below its menu bar; a
 # control's middle in window pixels follows from the window's size.
 eval "$(xdotool getwindowgeometry --shell "$win")"
-middle() { # left top width height, in twips within the client area
+middle() { # left top width height, in twips within the client area: x y in pixels
     awk -v W="$WIDTH" -v H="$HEIGHT" -v l="$1" -v t="$2" -v w="$3" -v h="$4" \
         'BEGIN { s = W / 9750; printf "%d %d\n", (l + w / 2) * s, H - 7635 * s + (t + h / 2) * s }'
 }
-clickAt() { xdotool mousemove --window "$win" $1 click 1; }
+clickAt() { # left top width height [dy]: clicks the middle, dy pixels lower
+    local x y
+    read -r x y < <(middle "$1" "$2" "$3" "$4")
+    xdotool mousemove --window "$win" "$x" $((y + ${5:-0})) click 1
+}
 
-clickAt "$(middle 6090 360 1200 375)" # "Add  New" (in Picture1, 30 twips down)
+clickAt 6090 360 1200 375 # "Add  New" (in Picture1, 30 twips down)
 xdotool type --delay 20 "$contact"
-clickAt "$(middle 7290 360 1200 375)" # "Save Changes"
+clickAt 7290 360 1200 375 # "Save Changes"
 # The new entry is the list's first (the name sorts first): clicking its line
 # shows the contact; from the list, Tab twice reaches its company field.
-read -r listX listY < <(middle 360 750 3255 0)
-xdotool mousemove --window "$win" "$listX" $((listY + 8)) click 1
+clickAt 360 750 3255 0 8
 xdotool key --delay 50 Tab Tab
 xdotool type --delay 20 Realco
 xdotool key alt+F4
