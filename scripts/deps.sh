@@ -9,6 +9,7 @@ packages=(
     fonts-liberation2 fonts-dejavu-core
     clang-format
     desktop-file-utils appstream dpkg-dev file
+    xvfb openbox xdotool x11-utils sqlite3
 )
 missing=()
 for p in "${packages[@]}"; do
