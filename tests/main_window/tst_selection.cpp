@@ -145,7 +145,14 @@ void tst_selection::selectionChanges_data() {
     }) << people << "Individual Name" << 1 << "Beta";
     QTest::newRow("middle and right button") << Step([](Harness& h) {
         clickEntry(*h.window, 1, {}, Qt::MiddleButton);
+        QVERIFY(!h.window->mnuPop->isVisible());
         clickEntry(*h.window, 1, {}, Qt::RightButton);
+        QVERIFY(h.window->mnuPop->isVisible());
+        // At the pointer's place in the list taken in the client area, 600 twips lower.
+        const QPoint at =
+            h.window->List1->visualRect(h.window->List1->model()->index(1, 0)).center();
+        QCOMPARE(h.window->mnuPop->pos(),
+                 h.window->centralWidget()->mapToGlobal(at + QPoint(0, 40)));
         h.window->mnuPop->close();
     }) << people << "Individual Name" << 0 << "alpha";
 }
