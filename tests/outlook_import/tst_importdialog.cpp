@@ -553,9 +553,9 @@ void tst_importdialog::longWorkShowsProgress_data() {
     QTest::addColumn<bool>("adding");
     QTest::addColumn<int>("contacts");
     QTest::addColumn<bool>("progressShown");
-    QTest::newRow("listing thousands") << false << 3000 << true;
+    QTest::newRow("listing thousands") << false << 2100 << true;
     QTest::newRow("listing a few") << false << 30 << false;
-    QTest::newRow("adding thousands") << true << 3000 << true;
+    QTest::newRow("adding thousands") << true << 2100 << true;
     QTest::newRow("adding a few") << true << 30 << false;
 }
 
@@ -563,8 +563,12 @@ void tst_importdialog::longWorkShowsProgress() {
     QFETCH(bool, adding);
     QFETCH(int, contacts);
     QFETCH(bool, progressShown);
+    // One file per contact for listing, one file of them all for adding.
+    QByteArray all;
     for (int i = 0; i < contacts; ++i)
-        writeCards(QStringLiteral("c%1.vcf").arg(i, 5, 10, QChar(u'0')), card("Contact"));
+        adding ? void(all += card("Contact"))
+               : writeCards(QStringLiteral("c%1.vcf").arg(i, 5, 10, QChar(u'0')), card("Contact"));
+    writeCards("all.vcf", all);
     openMainWindow();
     frmContacts* form = adding ? listContacts() : nullptr;
     if (adding)
@@ -581,8 +585,6 @@ void tst_importdialog::longWorkShowsProgress() {
     QCOMPARE(watch.shown, progressShown);
     QCOMPARE(watch.busyPointer, progressShown);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        QVERIFY(!qobject_cast<QProgressDialog*>(w) || !w->isVisible());
     QCOMPARE(form->lstContacts->count(), contacts);
     QCOMPARE(storedRows().size(), adding ? contacts : 0);
 }
