@@ -13,7 +13,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -159,5 +162,47 @@ void benchMainWindow(BenchTable& table, const QList<int>& sizes) {
                   fillTarget ? "<= 200 MiB" : QString(), peak <= 200);
         AppFolder::setProgramFolderForTesting(QString());
     }
+    MsgBox::setScripted(false);
+}
+
+// One contact whose note is one line of noteBytes characters: open the list,
+// select the contact, type one character at the end of the note and store it.
+double longNoteRoundTrip(int noteBytes) {
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir, 0);
+    {
+        SQLite::Database db((folder + "/Quillary.mdb").toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Statement q(db, "INSERT INTO pName2 (pName, pNotes) VALUES ('Ann', ?)");
+        q.bind(1, std::string(size_t(noteBytes), 'n'));
+        q.exec();
+    }
+    AppFolder::setProgramFolderForTesting(folder);
+    Globals::reset();
+    auto* w = new pList;
+    w->showListChooser = [] {};
+    w->showNewList = [] {};
+    const double seconds = secondsOf([&] {
+        w->Form_Load();
+        w->show();
+        w->List1->setListIndex(0);
+        QApplication::processEvents();
+        QTextCursor end = w->Text5->textCursor();
+        end.movePosition(QTextCursor::End);
+        end.insertText(QStringLiteral("x"));
+        QApplication::processEvents();
+        w->Refresh_Click(0);
+        QApplication::processEvents();
+    });
+    delete w;
+    AppFolder::setProgramFolderForTesting(QString());
+    return seconds;
+}
+
+void benchLongNote(BenchTable& table, int noteBytes) {
+    MsgBox::setScripted(true);
+    const double seconds = longNoteRoundTrip(noteBytes);
+    table.add("open, select, edit, store a " + QString::number(noteBytes / 1000000.0) +
+                  " MB one-line note",
+              ms(seconds), "<= 1000 ms", seconds <= 1.0);
     MsgBox::setScripted(false);
 }

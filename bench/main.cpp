@@ -1,9 +1,8 @@
 // quillary_bench: measures the figures the program is held to and prints a
-// table. QUILLARY_BENCH_SIZES (comma-separated) overrides the list sizes.
+// table. QUILLARY_BENCH_SIZES (comma-separated) overrides the list sizes,
+// QUILLARY_BENCH_NOTE the length of the long note.
 #include "BenchTable.h"
 #include "Benches.h"
-
-#include "platform/Allocator.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -30,7 +29,6 @@ void print(const BenchTable& table) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Allocator::keepLargeBlocks();
     QApplication app(argc, argv);
     QList<int> sizes = {10000, 100000, 1000000};
     const QByteArray env = qgetenv("QUILLARY_BENCH_SIZES");
@@ -42,6 +40,9 @@ int main(int argc, char** argv) {
     BenchTable table;
     benchMainWindow(table, sizes);
     benchImport(table);
+    benchLongNote(table, qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE") > 0
+                             ? qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE")
+                             : 10000000);
     print(table);
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "main_window/pList.h"
 
 #include "Version.h"
-#include "platform/Allocator.h"
 #include "platform/AppFolder.h"
 
 #include <QApplication>
@@ -20,7 +19,6 @@ bool onlyPrints(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Allocator::keepLargeBlocks();
     QCoreApplication::setApplicationName(QStringLiteral("Quillary"));
     QCoreApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(Version::major).arg(Version::minor).arg(Version::revision));

@@ -7,6 +7,37 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextOption>
+
+namespace {
+// Longer runs without a blank are broken anywhere: breaking them at word
+// boundaries first costs the text layout time growing with the square of the
+// run (a one-line note of a megabyte froze the window for a minute).
+constexpr qsizetype longestWordWrapped = 1000;
+
+bool hasLongRun(const QString& text) {
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestWordWrapped)
+            return true;
+    }
+    return false;
+}
+
+// Wraps the box's text to suit it. A new text is put in after the cheap mode
+// is set, or before the costly one is, so no long run is laid out costly.
+void fitWrapping(QPlainTextEdit* box, int ownWrap, const QString& text, bool putText) {
+    const auto wanted =
+        hasLongRun(text) ? QTextOption::WrapAnywhere : QTextOption::WrapMode(ownWrap);
+    if (putText && wanted == QTextOption::WrapAnywhere)
+        box->setWordWrapMode(wanted);
+    if (putText)
+        box->setPlainText(text);
+    if (box->wordWrapMode() != wanted)
+        box->setWordWrapMode(wanted);
+}
+} // namespace
 
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
@@ -105,9 +136,13 @@ void DataControl::bind(QLineEdit* field, const QString& fieldName) {
 }
 
 void DataControl::bind(QPlainTextEdit* field, const QString& fieldName) {
-    bindings_.append({field, fieldName});
-    connect(field, &QPlainTextEdit::textChanged, this,
-            [this, field, fieldName] { fieldEdited(field, fieldName, field->toPlainText()); });
+    const int ownWrap = int(field->wordWrapMode());
+    bindings_.append({field, fieldName, ownWrap});
+    connect(field, &QPlainTextEdit::textChanged, this, [this, field, fieldName, ownWrap] {
+        const QString text = field->toPlainText();
+        fitWrapping(field, ownWrap, text, false);
+        fieldEdited(field, fieldName, text);
+    });
 }
 
 void DataControl::fieldEdited(QWidget*, const QString& fieldName, const QString& text) {
@@ -171,7 +206,7 @@ void DataControl::showCurrent() {
             line->setCursorPosition(0);
         } else if (auto* plain = qobject_cast<QPlainTextEdit*>(b.widget.data())) {
             if (plain->toPlainText() != text)
-                plain->setPlainText(text);
+                fitWrapping(plain, b.wordWrap, text, true);
         }
     }
     loading_ = false;

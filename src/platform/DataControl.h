@@ -89,6 +89,8 @@ private:
     struct Binding {
         QPointer<QWidget> widget;
         QString field;
+        // A text box's own wrapping, kept for texts that wrap at words cheaply.
+        int wordWrap = 0;
     };
     void hook();
     void retryForWriting();
