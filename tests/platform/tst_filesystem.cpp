@@ -122,6 +122,13 @@ private slots:
             dc.setRecordSource("pName2");
             dc.refresh();
             QCOMPARE(failureOf([&] { FileSystem::copy(source, target); }), 70);
+            // The open file under another spelling of its path.
+            const QString respelt = folder.path() + "/./Open.mdb";
+            QCOMPARE(failureOf([&] {
+                         FileSystem::copy(openIsSource ? respelt : other,
+                                          openIsSource ? other : respelt);
+                     }),
+                     70);
             QCOMPARE(folder.read("Open.mdb"), openBytes);
             QCOMPARE(folder.read("Other.mdb"), otherBytes);
         }
