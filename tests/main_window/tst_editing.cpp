@@ -38,114 +38,88 @@ void tst_editing::storesAndDeletes_data() {
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("shown");
 
+    // Steps, stored contacts, entries and messages are each written as one text,
+    // the items separated by '|'.
+    const auto row = [](const char* tag, const Rows& contacts, const QString& sql,
+                        const QString& steps, const QString& stored, const QString& entries,
+                        const QString& shown = {}) {
+        const auto items = [](const QString& s) {
+            return s.isEmpty() ? QStringList() : s.split('|');
+        };
+        QTest::newRow(tag) << contacts << sql << items(steps) << items(stored) << items(entries)
+                           << items(shown);
+    };
     const Rows two = {{"Amy", "A Co", "old address"}, {"Bob", "B Co"}};
-    const QStringList both = {"Amy/A Co", "Bob/B Co"};
-    const QStringList ab = {"Amy", "Bob"};
+    const QString both = "Amy/A Co|Bob/B Co";
     for (const QString& typed :
          {QStringLiteral("O'Hara's \"50%\" C:\\dir\\ Straße Ærø 東京"),
           QStringLiteral("'); drop table pName2; --"), QString(), QString(2000, QLatin1Char('w'))})
-        QTest::newRow(qPrintable("an edit is stored by a move: " + typed.left(20)))
-            << two << QString()
-            << QStringList{"type Text7 " + typed, "select Bob", "show Text1 Bob", "select Amy",
-                           "show Text7 " + typed}
-            << both << ab << QStringList();
-    QTest::newRow("a new contact is stored by a move, listed from the next fill")
-        << two << QString()
-        << QStringList{"click add",         "type Text1 Eve O'Neil", "type Text6 555-0100",
-                       "select Bob",        "show Text1 Bob",        "menu Refresh",
-                       "select Eve O'Neil", "show Text6 555-0100"}
-        << QStringList{"Amy/A Co", "Bob/B Co", "Eve O'Neil"}
-        << QStringList{"Amy", "Bob", "Eve O'Neil"} << QStringList();
-    QTest::newRow("Save Changes stores and starts the next contact")
-        << Rows{{"Bob"}} << QString()
-        << QStringList{"menu LoadCompany", "menu AddNew",   "type Text1 Al", "click save",
-                       "show Text1 ",      "type Text1 Cy", "click save"}
-        << QStringList{"Bob", "Al", "Cy"} << QStringList{"Al", "Bob", "Cy"} << QStringList();
-    QTest::newRow("blank new contacts are never stored")
-        << Rows{{"Amy"}} << QString()
-        << QStringList{"click add", "click save", "click save", "select Amy", "show Text1 Amy"}
-        << QStringList{"Amy"} << QStringList{"Amy"} << QStringList();
-    QTest::newRow("typing with no record current starts a contact")
-        << Rows{} << QString() << QStringList{"type Text1 Walk-in", "menu Refresh"}
-        << QStringList{"Walk-in"} << QStringList{"Walk-in"} << QStringList();
-    QTest::newRow("the state is upper-cased on leaving it, not when a menu opens")
-        << Rows{{"Amy", "", "", "", "Town", "ny"}, {"Bob"}} << QString()
-        << QStringList{"leave Text9",      "show Text9 NY", "type Text9 tx",
-                       "leave Text9 menu", "show Text9 tx", "leave Text9",
-                       "select Bob",       "select Amy",    "show Text9 TX"}
-        << QStringList{"Amy", "Bob"} << ab << QStringList();
-    QTest::newRow("an edit to a field the list lacks is reported when stored")
-        << two << "ALTER TABLE pName2 DROP COLUMN pFax"
-        << QStringList{"type Text3 555-0199", "click save"} << both << ab << QStringList{"pFax"};
-    QTest::newRow("a refused store keeps the list and the edit")
-        << two << refuseUpdates
-        << QStringList{"type Text8 Edited", "menu Refresh", "show Text8 Edited"} << both << ab
-        << QStringList{""};
-    QTest::newRow("Save Changes reports a refused store once per attempt")
-        << two << refuseUpdates
-        << QStringList{"type Text8 Edited", "click save", "click save", "show Text8 Edited"} << both
-        << ab << QStringList{"", ""};
-    QTest::newRow("a spoiled file refuses, the contact typed waits for it")
-        << Rows{{"Amy"}, {"Bob"}} << QString()
-        << QStringList{"type Text8 Stored", "select Bob",     "spoil",        "select Amy",
-                       "menu AddNew",       "type Text1 New", "answer Ok",    "menu Delete",
-                       "click save",        "restore",        "menu Refresh", "select Amy",
-                       "show Text8 Stored"}
-        << QStringList{"Amy", "Bob", "New"} << QStringList{"Amy", "Bob", "New"}
-        << QStringList{"", ""};
+        row(qPrintable("an edit is stored by a move: " + typed.left(20)), two, {},
+            "type Text7 " + typed + "|select Bob|show Text1 Bob|select Amy|show Text7 " + typed,
+            both, "Amy|Bob");
+    row("a new contact is stored by a move, listed from the next fill", two, {},
+        "click add|type Text1 Eve O'Neil|type Text6 555-0100|select Bob|show Text1 Bob|"
+        "menu Refresh|select Eve O'Neil|show Text6 555-0100",
+        both + "|Eve O'Neil", "Amy|Bob|Eve O'Neil");
+    row("Save Changes stores and starts the next contact", {{"Bob"}}, {},
+        "menu LoadCompany|menu AddNew|type Text1 Al|click save|show Text1 |type Text1 Cy|"
+        "click save",
+        "Bob|Al|Cy", "Al|Bob|Cy");
+    row("blank new contacts are never stored", {{"Amy"}}, {},
+        "click add|click save|click save|select Amy|show Text1 Amy", "Amy", "Amy");
+    row("typing with no record current starts a contact", {}, {}, "type Text1 Walk-in|menu Refresh",
+        "Walk-in", "Walk-in");
+    row("the state is upper-cased on leaving it, not when a menu opens",
+        {{"Amy", "", "", "", "Town", "ny"}, {"Bob"}}, {},
+        "leave Text9|show Text9 NY|type Text9 tx|leave Text9 menu|show Text9 tx|leave Text9|"
+        "select Bob|select Amy|show Text9 TX",
+        "Amy|Bob", "Amy|Bob");
+    row("an edit to a field the list lacks is reported when stored", two,
+        "ALTER TABLE pName2 DROP COLUMN pFax", "type Text3 555-0199|click save", both, "Amy|Bob",
+        "pFax");
+    row("a refused store keeps the list and the edit", two, refuseUpdates,
+        "type Text8 Edited|menu Refresh|show Text8 Edited", both, "Amy|Bob", "refused");
+    row("Save Changes reports a refused store once per attempt", two, refuseUpdates,
+        "type Text8 Edited|click save|click save|show Text8 Edited", both, "Amy|Bob",
+        "refused|refused");
+    row("a spoiled file refuses, the contact typed waits for it", {{"Amy"}, {"Bob"}}, {},
+        "type Text8 Stored|select Bob|spoil|select Amy|menu AddNew|type Text1 New|answer Ok|"
+        "menu Delete|click save|restore|menu Refresh|select Amy|show Text8 Stored",
+        "Amy|Bob|New", "Amy|Bob|New", "Unrecognized|Unrecognized");
 
     const Rows twins = {{"Anne", "First"}, {"Bob", "B"}, {"Anne", "Second"}};
-    const auto del = [](const QString& entry, const QStringList& answers) {
-        QStringList steps{entry.isEmpty() ? "menu Refresh" : "select " + entry};
-        for (const QString& a : answers)
-            steps << "answer " + a;
-        return steps << QStringLiteral("menu Delete");
+    // Selects the entry (none: a refill), gives the answers, then deletes.
+    const auto del = [](const QString& entry, const QString& answers) {
+        return (entry.isEmpty() ? "menu Refresh" : "select " + entry) + answers + "|menu Delete";
     };
-    QTest::newRow("OK deletes the first of two alike")
-        << twins << QString() << del("Anne", {"Ok"}) << QStringList{"Bob/B", "Anne/Second"}
-        << QStringList{"Anne", "Bob"} << QStringList{"Delete Anne??"};
-    QTest::newRow("Cancel, then OK deletes the second only")
-        << twins << QString() << del("Anne", {"Cancel", "Ok"}) << QStringList{"Anne/First", "Bob/B"}
-        << QStringList{"Anne", "Bob"} << QStringList{"Delete Anne??", "Delete Anne??"};
-    QTest::newRow("the default Cancel deletes nothing")
-        << twins << QString() << del("Anne", {}) << summaries(twins)
-        << QStringList{"Anne", "Anne", "Bob"} << QStringList{"Delete Anne??", "Delete Anne??"};
-    QTest::newRow("letter case must agree")
-        << Rows{{"anne", "Lower"}, {"Anne", "Upper"}} << QString() << del("Anne", {"Ok"})
-        << QStringList{"anne/Lower"} << QStringList{"anne"} << QStringList{"Delete Anne??"};
-    QTest::newRow("no selection offers only empty names")
-        << Rows{{"", "Blank"}, {"Amy", "A"}, {QString(), "Null"}} << QString() << del("", {"Ok"})
-        << QStringList{"Amy/A", "/Null"} << QStringList{"Amy"} << QStringList{"Delete ??"};
-    QTest::newRow("the last contact")
-        << Rows{{"Solo"}} << QString() << del("Solo", {"Ok"}) << QStringList() << QStringList()
-        << QStringList{"Delete Solo??"};
-    QTest::newRow("non-ASCII") << Rows{{"Jürgen Ærø", "X"}, {"JÜRGEN ÆRØ", "Y"}} << QString()
-                               << del("JÜRGEN ÆRØ", {"Ok"}) << QStringList{"Jürgen Ærø/X"}
-                               << QStringList{"Jürgen Ærø"} << QStringList{"Delete JÜRGEN ÆRØ??"};
-    QTest::newRow("from the pop-up menu")
-        << Rows{{"Amy"}, {"Bob"}} << QString()
-        << QStringList{"select Bob", "answer Ok", "menu mnuDelContact"} << QStringList{"Amy"}
-        << QStringList{"Amy"} << QStringList{"Delete Bob??"};
-    QTest::newRow("the company view offers the company's contacts")
-        << Rows{{"Amy", "Acme"}, {"Bob", "Other"}, {"Cy", "Acme"}} << QString()
-        << QStringList{"menu LoadCompany", "answer Cancel", "answer Ok", "menu Delete"}
-        << QStringList{"Amy/Acme", "Bob/Other"} << QStringList{"Amy", "Bob"}
-        << QStringList{"Delete Amy??", "Delete Cy??"};
-    QTest::newRow("an empty list: nothing asked")
-        << Rows{} << QString() << QStringList{"menu Delete"} << QStringList() << QStringList()
-        << QStringList();
-    QTest::newRow("a renamed contact is not found: nothing asked, no refill")
-        << Rows{{"Amy"}, {"Bob"}} << QString()
-        << QStringList{"select Bob", "type Text1 Bobby", "select Amy", "select Bob", "menu Delete"}
-        << QStringList{"Amy", "Bobby"} << ab << QStringList();
-    QTest::newRow("the delete stores a pending edit")
-        << two << QString()
-        << QStringList{"type Text8 Edited", "answer Cancel", "menu Delete",
-                       "select Bob",        "select Amy",    "show Text8 Edited"}
-        << both << ab << QStringList{"Delete Amy??"};
-    QTest::newRow("a failed delete is shown, the contact stays listed")
-        << two << refuseDeletes << del("Bob", {"Ok"}) << both << ab
-        << QStringList{"Delete Bob??", "*"};
+    row("OK deletes the first of two alike", twins, {}, del("Anne", "|answer Ok"),
+        "Bob/B|Anne/Second", "Anne|Bob", "Delete Anne??");
+    row("Cancel, then OK deletes the second only", twins, {},
+        del("Anne", "|answer Cancel|answer Ok"), "Anne/First|Bob/B", "Anne|Bob",
+        "Delete Anne??|Delete Anne??");
+    row("the default Cancel deletes nothing", twins, {}, del("Anne", ""),
+        "Anne/First|Bob/B|Anne/Second", "Anne|Anne|Bob", "Delete Anne??|Delete Anne??");
+    row("letter case must agree", {{"anne", "Lower"}, {"Anne", "Upper"}}, {},
+        del("Anne", "|answer Ok"), "anne/Lower", "anne", "Delete Anne??");
+    row("no selection offers only empty names", {{"", "Blank"}, {"Amy", "A"}, {QString(), "Null"}},
+        {}, del("", "|answer Ok"), "Amy/A|/Null", "Amy", "Delete ??");
+    row("the last contact", {{"Solo"}}, {}, del("Solo", "|answer Ok"), "", "", "Delete Solo??");
+    row("non-ASCII", {{"Jürgen Ærø", "X"}, {"JÜRGEN ÆRØ", "Y"}}, {},
+        del("JÜRGEN ÆRØ", "|answer Ok"), "Jürgen Ærø/X", "Jürgen Ærø", "Delete JÜRGEN ÆRØ??");
+    row("from the pop-up menu", {{"Amy"}, {"Bob"}}, {}, "select Bob|answer Ok|menu mnuDelContact",
+        "Amy", "Amy", "Delete Bob??");
+    row("the company view offers the company's contacts",
+        {{"Amy", "Acme"}, {"Bob", "Other"}, {"Cy", "Acme"}}, {},
+        "menu LoadCompany|answer Cancel|answer Ok|menu Delete", "Amy/Acme|Bob/Other", "Amy|Bob",
+        "Delete Amy??|Delete Cy??");
+    row("an empty list: nothing asked", {}, {}, "menu Delete", "", "");
+    row("a renamed contact is not found: nothing asked, no refill", {{"Amy"}, {"Bob"}}, {},
+        "select Bob|type Text1 Bobby|select Amy|select Bob|menu Delete", "Amy|Bobby", "Amy|Bob");
+    row("the delete stores a pending edit", two, {},
+        "type Text8 Edited|answer Cancel|menu Delete|select Bob|select Amy|show Text8 Edited", both,
+        "Amy|Bob", "Delete Amy??");
+    row("a failed delete is shown, the contact stays listed", two, refuseDeletes,
+        del("Bob", "|answer Ok"), both, "Amy|Bob", "Delete Bob??|*");
 }
 
 void tst_editing::storesAndDeletes() {
@@ -153,12 +127,7 @@ void tst_editing::storesAndDeletes() {
     QFETCH(QString, sql);
     QFETCH(QStringList, steps);
     Harness h;
-    h.folder.install(QStringLiteral("plist.ini"));
-    h.folder.addList(QStringLiteral("Quillary.mdb"));
-    h.folder.addContacts(QStringLiteral("Quillary.mdb"), contacts);
-    if (!sql.isEmpty())
-        h.exec(QStringLiteral("Quillary.mdb"), sql.toUtf8().constData());
-    pList& w = h.start();
+    pList& w = h.startWith(contacts, sql);
     QByteArray good;
     for (const QString& step : steps) {
         const QString verb = step.section(QLatin1Char(' '), 0, 0);

@@ -24,20 +24,17 @@ void tst_shutdown::everyWayOut_data() {
     // is closed again; "held": open elsewhere) and after.
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QStringList>("after");
-    QTest::newRow("Exit: the open name is renamed back")
-        << "Exit" << false << QStringList{open} << QStringList{closed};
-    QTest::newRow("E&xit, a new contact")
-        << "Exit2" << true << QStringList{open} << QStringList{closed};
-    QTest::newRow("close box, a new contact")
-        << "close" << true << QStringList{closed} << QStringList{closed};
-    QTest::newRow("close box, no area code file")
-        << "close" << false << QStringList() << QStringList();
-    QTest::newRow("both names stay")
-        << "Exit" << false << QStringList{open, closed} << QStringList{open, closed};
-    QTest::newRow("after the area code window closed")
-        << "Exit" << false << QStringList{closed, "window"} << QStringList{closed};
-    QTest::newRow("held elsewhere: the window closes all the same")
-        << "Exit" << false << QStringList{open, "held"} << QStringList{open};
+    const auto row = [](const char* tag, const char* way, bool newContact,
+                        const QStringList& before, const QStringList& after) {
+        QTest::newRow(tag) << QString::fromLatin1(way) << newContact << before << after;
+    };
+    row("Exit: the open name is renamed back", "Exit", false, {open}, {closed});
+    row("E&xit, a new contact", "Exit2", true, {open}, {closed});
+    row("close box, a new contact", "close", true, {closed}, {closed});
+    row("close box, no area code file", "close", false, {}, {});
+    row("both names stay", "Exit", false, {open, closed}, {open, closed});
+    row("after the area code window closed", "Exit", false, {closed, "window"}, {closed});
+    row("held elsewhere: the window closes all the same", "Exit", false, {open, "held"}, {open});
 }
 
 // Every way out stores the edit and puts the area code file back under its

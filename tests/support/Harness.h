@@ -51,11 +51,14 @@ public:
         QApplication::setActiveWindow(window.get());
         return *window;
     }
-    // The usual folder: the installed settings file and "Quillary.mdb" with contacts.
-    pList& startWith(const QList<QStringList>& contacts) {
+    // The usual folder: the installed settings file and "Quillary.mdb" with
+    // contacts, on which sql runs before the window opens.
+    pList& startWith(const QList<QStringList>& contacts, const QString& sql = {}) {
         folder.install(QStringLiteral("plist.ini"));
         folder.addList(QStringLiteral("Quillary.mdb"));
         folder.addContacts(QStringLiteral("Quillary.mdb"), contacts);
+        if (!sql.isEmpty())
+            exec(QStringLiteral("Quillary.mdb"), sql.toUtf8().constData());
         return start();
     }
 
@@ -67,10 +70,8 @@ public:
         SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
         while (q.executeStep()) {
             QStringList row;
-            for (int i = 0; i < q.getColumnCount(); ++i) {
-                const SQLite::Column c = q.getColumn(i);
-                row << (c.isNull() ? QString() : QString::fromUtf8(c.getString().c_str()));
-            }
+            for (int i = 0; i < q.getColumnCount(); ++i)
+                row << (q.isColumnNull(i) ? QString() : QString::fromStdString(q.getColumn(i)));
             rows << row;
         }
         return rows;

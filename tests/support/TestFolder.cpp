@@ -46,9 +46,7 @@ void TestFolder::write(const QString& name, const QByteArray& bytes) {
 
 QByteArray TestFolder::read(const QString& name) const {
     QFile f(file(name));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool TestFolder::exists(const QString& name) const {
@@ -56,27 +54,19 @@ bool TestFolder::exists(const QString& name) const {
 }
 
 void TestFolder::addContacts(const QString& listFile, const QList<QStringList>& rows) {
-    static const char* names[] = {"pName",    "CompanyName", "pAddress", "pAddress2",
-                                  "pCity",    "pState",      "pZip",     "pPhone",
-                                  "pCoPhone", "pFax",        "pEmail",   "pNotes"};
+    static const QStringList names = {"pName",    "CompanyName", "pAddress", "pAddress2",
+                                      "pCity",    "pState",      "pZip",     "pPhone",
+                                      "pCoPhone", "pFax",        "pEmail",   "pNotes"};
     // Through the program's own engine, so the name indexes use its comparison.
     Database list(file(listFile));
-    SQLite::Database& db = list.handle();
-    SQLite::Transaction tx(db);
+    SQLite::Transaction tx(list.handle());
     for (const QStringList& row : rows) {
-        std::string cols;
-        std::string marks;
-        for (int i = 0; i < row.size(); ++i) {
-            cols += std::string(i ? "," : "") + names[i];
-            marks += i ? ",?" : "?";
-        }
-        SQLite::Statement q(db, "INSERT INTO pName2 (" + cols + ") VALUES (" + marks + ")");
-        for (int i = 0; i < row.size(); ++i) {
-            if (row[i].isNull())
-                q.bind(i + 1);
-            else
-                q.bind(i + 1, row[i].toStdString());
-        }
+        SQLite::Statement q(list.handle(), QStringLiteral("INSERT INTO pName2 (%1) VALUES (%2)")
+                                               .arg(names.mid(0, row.size()).join(','),
+                                                    QStringList(row.size(), "?").join(','))
+                                               .toStdString());
+        for (int i = 0; i < row.size(); ++i)
+            row[i].isNull() ? q.bind(i + 1) : q.bind(i + 1, row[i].toStdString());
         q.exec();
     }
     tx.commit();
