@@ -69,6 +69,11 @@ void tst_editing::storesAndDeletes_data() {
         "click add|click save|click save|select Amy|show Text1 Amy", "Amy", "Amy");
     row("typing with no record current starts a contact", {}, {}, "type Text1 Walk-in|menu Refresh",
         "Walk-in", "Walk-in");
+    // A list that cannot be opened: start-up is silent, a contact typed then is
+    // refused naming the list and kept, and the file is left as it was.
+    row("a list without a name field", {{"Amy"}}, "ALTER TABLE pName2 RENAME COLUMN pName TO x",
+        "type Text1 Typed|click save|show Text1 Typed|menu Delete", "Amy", "",
+        "\"Quillary.mdb\" is not open");
     row("the state is upper-cased on leaving it, not when a menu opens",
         {{"Amy", "", "", "", "Town", "ny"}, {"Bob"}}, {},
         "leave Text9|show Text9 NY|type Text9 tx|leave Text9 menu|show Text9 tx|leave Text9|"

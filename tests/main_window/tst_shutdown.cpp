@@ -1,6 +1,5 @@
 #include "support/Harness.h"
 
-#include "about/frmAbout.h"
 #include "area_codes/frmAreaCodes.h"
 #include "platform/Database.h"
 
@@ -14,7 +13,6 @@ class tst_shutdown : public QObject {
 private slots:
     void everyWayOut_data();
     void everyWayOut();
-    void closeBoxLeavesOtherWindowsRunning();
 };
 
 void tst_shutdown::everyWayOut_data() {
@@ -80,26 +78,6 @@ void tst_shutdown::everyWayOut() {
         newContact ? QStringList{"Zoë d'Arc", QString()} : QStringList{"Amy", "New Co 'Ltd'"};
     QCOMPARE(last.mid(0, 2), expected);
     QCOMPARE(last.at(5).toUpper(), QStringLiteral("WA"));
-}
-
-// The close box ends only the main window; the program runs on while another
-// window is open, and then ends as the last one closes.
-void tst_shutdown::closeBoxLeavesOtherWindowsRunning() {
-    Harness h;
-    pList& w = h.startWith({{"Amy"}});
-    w.About->trigger();
-    w.close();
-    QCOMPARE(h.endCalls, 0);
-    QVERIFY(frmAbout::instance() && frmAbout::instance()->isVisible());
-    bool stuck = false;
-    QTimer::singleShot(0, qApp, [] { frmAbout::instance()->close(); });
-    QTimer::singleShot(20000, qApp, [&] {
-        stuck = true;
-        QCoreApplication::quit();
-    });
-    QApplication::exec();
-    QVERIFY(!stuck);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(tst_shutdown)

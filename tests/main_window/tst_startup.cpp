@@ -2,17 +2,12 @@
 
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmFM.h"
-#include "platform/SortedStringModel.h"
 
 #include <QDir>
 #include <csignal>
 #include <sys/resource.h>
 
 namespace {
-// Each list file holds one contact named after it, so the entries tell which list is open.
-QString contactOf(const QString& list) {
-    return QStringLiteral("In ") + list;
-}
 const QByteArray installedSettings("[lastdb]\r\ndb=Quillary.mdb\r\n");
 
 // Files written while it lives can hold only a few bytes: the settings writer fails.
@@ -34,11 +29,6 @@ class tst_startup : public QObject {
 private slots:
     void settlesTheList_data();
     void settlesTheList();
-    void unusableListFile_data();
-    void unusableListFile();
-    void refreshUnderTheResumeRule();
-    void listedAlikeWhateverTheIndexes_data();
-    void listedAlikeWhateverTheIndexes();
 };
 
 void tst_startup::settlesTheList_data() {
@@ -102,7 +92,8 @@ void tst_startup::settlesTheList() {
     QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("sub")));
     for (const QString& list : lists) {
         h.folder.addList(list);
-        h.folder.addContacts(list, {{contactOf(list)}});
+        // One contact named after its list, so the entries tell which list is open.
+        h.folder.addContacts(list, {{"In " + list}});
     }
     if (unreadable)
         QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("plist.ini")));
@@ -125,8 +116,7 @@ void tst_startup::settlesTheList() {
     }
     QTEST(driver.seen.join(QString()), "dialogs");
     QCOMPARE(Globals::currentListName, current);
-    QCOMPARE(h.entries(),
-             lists.contains(current) ? QStringList{contactOf(current)} : QStringList());
+    QCOMPARE(h.entries(), lists.contains(current) ? QStringList{"In " + current} : QStringList());
     QCOMPARE(h.window->Text1->text(), h.entries().value(0));
     // The chooser hides the emblem.
     QCOMPARE(h.window->Image2->isVisibleTo(h.window.get()), !driver.seen.contains("frmFM"));
@@ -137,104 +127,6 @@ void tst_startup::settlesTheList() {
     QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
     // Only the settings writer's reports of its own failures.
     QCOMPARE(MsgBox::shown().size(), failedWrites);
-}
-
-void tst_startup::unusableListFile_data() {
-    QTest::addColumn<QByteArray>("content");
-    // Run on a database holding this.
-    QTest::addColumn<QString>("sql");
-    QTest::newRow("not a database") << QByteArray("Standard Jet DB\0garbage", 23) << QString();
-    QTest::newRow("empty file") << QByteArray("") << QString();
-    QTest::newRow("no contact table") << QByteArray("") << "CREATE TABLE other (x TEXT)";
-    QTest::newRow("no pName") << QByteArray("") << "CREATE TABLE pName2 (CompanyName TEXT)";
-}
-
-// Start-up stays silent and the window opens empty; a contact typed then is
-// not stored, and the window says so, keeping the typed text. The file is left
-// as it was.
-void tst_startup::unusableListFile() {
-    QFETCH(QByteArray, content);
-    QFETCH(QString, sql);
-    Harness h;
-    h.folder.install(QStringLiteral("plist.ini"));
-    const QString list = QStringLiteral("Quillary.mdb");
-    h.folder.write(list, content);
-    if (!sql.isEmpty())
-        h.exec(list, sql.toUtf8().constData());
-    const QByteArray before = h.folder.read(list);
-    pList& w = h.start();
-    QVERIFY(w.isVisible());
-    QCOMPARE(h.chooserCalls, 0);
-    QCOMPARE(w.List1->listCount(), 0);
-    QVERIFY(MsgBox::shown().isEmpty());
-
-    Harness::type(w.Text1, QStringLiteral("Typed"));
-    QTest::mouseClick(w.smdSave, Qt::LeftButton);
-    QCOMPARE(MsgBox::shown().size(), 1);
-    QVERIFY2(MsgBox::last().text.startsWith(QLatin1Char('*')) && MsgBox::last().text.contains(list),
-             qPrintable(MsgBox::last().text));
-    QCOMPARE(w.Text1->text(), QStringLiteral("Typed"));
-    w.Delete->trigger();
-    h.window->close();
-    QCOMPARE(h.folder.read(list), before);
-}
-
-// Every step of the refresh runs on past a failing one: a list that cannot be
-// opened leaves the list empty and never shows another list's contacts.
-void tst_startup::refreshUnderTheResumeRule() {
-    Harness h;
-    pList& w = h.startWith({{"Alice"}, {"Bob"}});
-    h.folder.write(QStringLiteral("Broken.mdb"), "not a database at all");
-    Globals::currentListName = QStringLiteral("Broken.mdb");
-    Globals::listDisplayMode = 2;
-    w.Label6->setText(QStringLiteral("Company Name"));
-    w.Refresh_Click(0);
-    QCOMPARE(w.List1->listCount(), 0);
-    QCOMPARE(w.Label6->text(), QStringLiteral("Individual Name"));
-    QCOMPARE(w.Label13->text(), QStringLiteral("Broken.mdb"));
-    QCOMPARE(int(Globals::listDisplayMode), 1);
-    QVERIFY(MsgBox::shown().isEmpty());
-    // Nothing of the list shown before can be deleted from here.
-    w.Delete->trigger();
-    QCOMPARE(h.storedNames(), (QStringList{"Alice", "Bob"}));
-    Globals::currentListName = QStringLiteral("Quillary.mdb");
-    w.Refresh->trigger();
-    QCOMPARE(h.entries(), (QStringList{"Alice", "Bob"}));
-}
-
-// The list shows the same names in the same order whether the file has its
-// name indexes, lacks them, or had them built by a program that folds only
-// ASCII letters.
-void tst_startup::listedAlikeWhateverTheIndexes_data() {
-    QTest::addColumn<QString>("indexes");
-    QTest::newRow("as made by the program") << QString();
-    QTest::newRow("none") << QStringLiteral(
-        "DROP INDEX pName2_pName; DROP INDEX pName2_CompanyName");
-    QTest::newRow("built by another program")
-        << QStringLiteral("REINDEX pName2_pName; REINDEX pName2_CompanyName");
-}
-void tst_startup::listedAlikeWhateverTheIndexes() {
-    QFETCH(QString, indexes);
-    const QStringList people = {"smith", "Émile", "ÉMILE", "emile", QString(), "Smith", "",
-                                "Zoë",   "zoe",   "Ángel", "angel", "Bob",     "bob",   "O'Brien",
-                                "Øster", "Ω",     "émile", "Smith", "ss",      "ß"};
-    QList<QStringList> rows;
-    QStringList names;
-    QStringList companies;
-    for (int i = 0; i < people.size(); ++i) {
-        rows << QStringList{people[i], people[(i * 7 + 3) % people.size()]};
-        if (!people[i].isNull())
-            names << people[i];
-        if (!rows.last()[1].isEmpty())
-            companies << rows.last()[1];
-    }
-    std::stable_sort(names.begin(), names.end(), SortedStringModel::lessThan);
-    std::stable_sort(companies.begin(), companies.end(), SortedStringModel::lessThan);
-    Harness h;
-    pList& w = h.startWith(rows, indexes);
-    QCOMPARE(h.entries(), names);
-    w.LoadCompany_Click(0);
-    QCOMPARE(h.entries(), companies);
 }
 
 QTEST_MAIN(tst_startup)
