@@ -17,6 +17,5 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillary.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so shlibdeps cannot see them: the display plugins and the
 # font the windows are laid out with.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 include(CPack)

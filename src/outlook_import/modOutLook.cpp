@@ -152,6 +152,7 @@ void GetOutlookContacts() {
 namespace {
 
 void showDetails(const QString& contactName, qint32 position) {
+    const HandlerScope scope;
     openConnection(position);
     frmContacts* form = frmContacts::instance();
     for (QLineEdit* field :
