@@ -674,10 +674,16 @@ QList<ContactCard> VCardReader::readFile(const QString& path) {
         ::close(fd);
         return {};
     }
-    // A file still growing is read up to the limit only.
-    const QByteArray data = file.read(MaxFileSize + 1);
-    if (data.size() > MaxFileSize)
-        return {};
+    // Read in pieces: asking for the limit at once would set aside 256 MB for
+    // every file. A file still growing is read up to the limit only.
+    QByteArray data;
+    data.reserve(qsizetype(info.st_size));
+    char piece[64 * 1024];
+    for (qint64 n; (n = file.read(piece, sizeof piece)) > 0;) {
+        data.append(piece, qsizetype(n));
+        if (data.size() > MaxFileSize)
+            return {};
+    }
     return readData(data);
 }
 
