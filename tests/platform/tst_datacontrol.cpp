@@ -23,10 +23,15 @@ QString statementFor(const QString& name) {
     return QStringLiteral("select * from pName2 where pName='") + quoted + QLatin1Char('\'');
 }
 
-// The names stored in a list file, read past the data control.
-QStringList storedNames(const QString& path) {
+// A column of the list file's records in table order (of those named `name`
+// only, when given), read past the data control.
+QStringList stored(const QString& path, const char* column = "pName", const QString& name = {}) {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, "SELECT pName FROM pName2 ORDER BY rowid");
+    SQLite::Statement q(db, std::string("SELECT ") + column + " FROM pName2" +
+                                (name.isNull() ? "" : " WHERE pName = ? COLLATE BINARY") +
+                                " ORDER BY rowid");
+    if (!name.isNull())
+        q.bind(1, name.toStdString());
     QStringList out;
     while (q.executeStep())
         out << (q.getColumn(0).isNull() ? QString()
@@ -34,24 +39,12 @@ QStringList storedNames(const QString& path) {
     return out;
 }
 
-QString storedField(const QString& path, const QString& name, const char* field) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, std::string("SELECT ") + field +
-                                " FROM pName2 WHERE pName = ? COLLATE BINARY");
-    q.bind(1, name.toStdString());
-    return q.executeStep() ? QString::fromStdString(q.getColumn(0).getString()) : "<none>";
-}
-
 // The names of the records, walking from the first to the end.
 QStringList walk(Recordset& rs) {
     QStringList out;
-    if (rs.isBOF() && rs.isEOF())
-        return out;
-    rs.moveFirst();
-    while (!rs.isEOF()) {
-        out << rs.fieldText("pName");
-        rs.moveNext();
-    }
+    if (!(rs.isBOF() && rs.isEOF()))
+        for (rs.moveFirst(); !rs.isEOF(); rs.moveNext())
+            out << rs.fieldText("pName");
     return out;
 }
 
@@ -81,6 +74,19 @@ struct Fixture {
     }
     Recordset& rs() { return dc.recordset(); }
 };
+
+// Leaves the current record in one of the ways that store a pending edit.
+void leave(Fixture& f, const QString& how) {
+    const QHash<QString, std::function<void()>> ways{{"moveNext", [&] { f.rs().moveNext(); }},
+                                                     {"movePrevious", [&] { f.rs().movePrevious(); }},
+                                                     {"moveFirst", [&] { f.rs().moveFirst(); }},
+                                                     {"refresh", [&] { f.dc.refresh(); }},
+                                                     {"close", [&] { f.dc.close(); }},
+                                                     {"select other", [&] { f.open(statementFor("Bob")); }},
+                                                     {"addNew", [&] { f.rs().addNew(); }},
+                                                     {"update", [&] { f.rs().update(); }}};
+    ways.value(how)();
+}
 
 // Fails the engine's next opens of a list file for writing with EIO, as a
 // passing disk fault would; the engine then opens it for reading only.
@@ -145,12 +151,7 @@ private slots:
         QVERIFY(rs.isEOF());
         QVERIFY(!rs.hasCurrent());
         QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
-        if (startAt < 4) {
-            SQLite::Database db(f.path().toStdString(), SQLite::OPEN_READONLY);
-            SQLite::Statement q(db, "SELECT count(*) FROM pName2 WHERE pNotes = 'edited'");
-            q.executeStep();
-            QCOMPARE(q.getColumn(0).getInt(), 1);
-        }
+        QCOMPARE(stored(f.path(), "pNotes").count("edited"), startAt < 4 ? 1 : 0);
         QCOMPARE(failureOf([&] { rs.walkToEnd(99, [](QByteArrayView, bool) {}); }), 3265);
     }
 
@@ -192,102 +193,58 @@ private slots:
         // The table is whole and the data control goes back to it.
         f.open("pName2");
         QCOMPARE(f.rs().recordCount(), rows.size());
-        QCOMPARE(storedNames(f.path()).size(), rows.size());
+        QCOMPARE(stored(f.path()).size(), rows.size());
     }
 
     // Editing a bound field and then leaving the record stores the edit.
     void storingRule_data() {
-        QTest::addColumn<int>("field"); // 0 name (line), 1 notes (plain text)
-        QTest::addColumn<int>("leave");
-        const char* fields[] = {"line", "plain"};
-        const char* leaves[] = {"moveNext", "movePrevious", "moveFirst", "refresh",
-                                "close",    "select other", "addNew"};
-        for (int fi = 0; fi < 2; ++fi)
-            for (int l = 0; l < 7; ++l)
-                QTest::addRow("%s, %s", fields[fi], leaves[l]) << fi << l;
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("how");
+        for (const char* field : {"pName", "pNotes"})
+            for (const char* how : {"moveNext", "movePrevious", "moveFirst", "refresh", "close",
+                                    "select other", "addNew"})
+                QTest::addRow("%s, %s", field, how) << QString(field) << QString(how);
     }
     void storingRule() {
-        QFETCH(int, field);
-        QFETCH(int, leave);
+        QFETCH(QString, field);
+        QFETCH(QString, how);
         Fixture f(fourContacts);
         f.rs().moveNext(); // "ann"
-        const QString newText = field == 0 ? "Anna" : "line 1\nline 2";
-        if (field == 0)
-            f.name.setText(newText);
-        else
+        const bool notes = field == "pNotes";
+        const QString newText = notes ? "line 1\nline 2" : "Anna";
+        if (notes)
             f.notes.setPlainText(newText);
+        else
+            f.name.setText(newText);
         QVERIFY(f.dc.dataChanged());
-        switch (leave) {
-        case 0:
-            f.rs().moveNext();
-            break;
-        case 1:
-            f.rs().movePrevious();
-            break;
-        case 2:
-            f.rs().moveFirst();
-            break;
-        case 3:
-            f.dc.refresh();
-            break;
-        case 4:
-            f.dc.close();
-            break;
-        case 5:
-            f.open(statementFor("Bob"));
-            break;
-        default:
-            f.rs().addNew();
-            break;
-        }
+        leave(f, how);
         QVERIFY(!f.dc.dataChanged());
-        const QString key = field == 0 ? newText : QStringLiteral("ann");
-        QCOMPARE(storedField(f.path(), key, field == 0 ? "pName" : "pNotes"), newText);
-        QCOMPARE(storedNames(f.path()).size(), 4);
+        QCOMPARE(stored(f.path(), notes ? "pNotes" : "pName", notes ? "ann" : newText),
+                 QStringList{newText});
+        QCOMPARE(stored(f.path()).size(), 4);
         QVERIFY(MsgBox::shown().isEmpty());
     }
 
     void refusedStoreKeepsEdit_data() {
         QTest::addColumn<bool>("newRecord");
-        QTest::addColumn<int>("leave");
-        QTest::newRow("existing, refresh") << false << 0;
-        QTest::newRow("existing, moveNext") << false << 1;
-        QTest::newRow("existing, update") << false << 2;
-        QTest::newRow("new, refresh") << true << 0;
-        QTest::newRow("new, moveFirst") << true << 1;
-        QTest::newRow("new, update") << true << 2;
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"refresh", "moveNext", "update"})
+            QTest::addRow("existing, %s", how) << false << QString(how);
+        for (const char* how : {"refresh", "moveFirst", "update"})
+            QTest::addRow("new, %s", how) << true << QString(how);
     }
     void refusedStoreKeepsEdit() {
         QFETCH(bool, newRecord);
-        QFETCH(int, leave);
+        QFETCH(QString, how);
         Fixture f(fourContacts);
         f.dc.close();
-        {
-            Database db(f.path());
-            db.handle().exec("CREATE UNIQUE INDEX pName2_unique ON pName2 (pName)");
-        }
+        Database(f.path()).handle().exec("CREATE UNIQUE INDEX pName2_unique ON pName2 (pName)");
         f.open(statementFor("Bob"));
         if (newRecord)
             f.rs().addNew();
         f.name.setText("ANN"); // a duplicate without regard to case
         f.company.setText("Kept");
-        const auto leaveRecord = [&] {
-            switch (leave) {
-            case 0:
-                f.open("pName2");
-                break;
-            case 1:
-                if (newRecord)
-                    f.rs().moveFirst();
-                else
-                    f.rs().moveNext();
-                break;
-            default:
-                f.rs().update();
-                break;
-            }
-        };
-        QCOMPARE(failureOf(leaveRecord), 3022);
+        QCOMPARE(failureOf([&] { leave(f, how); }), 3022);
         QCOMPARE(MsgBox::shown().size(), 1);
         QCOMPARE(MsgBox::last().text, RunError::of(3022).description());
         QCOMPARE(MsgBox::last().buttons, MsgBox::Buttons::Ok);
@@ -297,36 +254,30 @@ private slots:
         QCOMPARE(f.company.text(), QStringLiteral("Kept"));
         QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("ANN"));
         QCOMPARE(f.rs().isNew(), newRecord);
-        QCOMPARE(storedNames(f.path()), QStringList({"Carol", "ann", "Bob", "O'Brien"}));
+        QCOMPARE(stored(f.path()), QStringList({"Carol", "ann", "Bob", "O'Brien"}));
         // Mended, it is stored at the next leaving.
         f.name.setText("Ann B");
         MsgBox::clearShown();
         f.open("pName2");
         QVERIFY(MsgBox::shown().isEmpty());
-        QCOMPARE(storedField(f.path(), "Ann B", "CompanyName"), QStringLiteral("Kept"));
-        QCOMPARE(storedNames(f.path()).size(), newRecord ? 5 : 4);
-        QCOMPARE(storedNames(f.path()).contains("Bob"), newRecord);
+        QCOMPARE(stored(f.path(), "CompanyName", "Ann B"), QStringList{"Kept"});
+        QCOMPARE(stored(f.path()).size(), newRecord ? 5 : 4);
+        QCOMPARE(stored(f.path()).contains("Bob"), newRecord);
     }
 
     void refreshFailures_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("number");
-        QTest::newRow("missing file") << "Missing.mdb"
-                                      << "pName2" << 3024;
-        QTest::newRow("text file") << "Text.mdb"
-                                   << "pName2" << 3343;
-        QTest::newRow("empty file") << "Empty.mdb"
-                                    << "pName2" << 3343;
-        QTest::newRow("no table pName2") << "AreaCodes.mdb"
-                                         << "pName2" << 3078;
+        const QString table("pName2");
+        QTest::newRow("missing file") << "Missing.mdb" << table << 3024;
+        QTest::newRow("text file") << "Text.mdb" << table << 3343;
+        QTest::newRow("empty file") << "Empty.mdb" << table << 3343;
+        QTest::newRow("no table pName2") << "AreaCodes.mdb" << table << 3078;
         QTest::newRow("select on no table") << "AreaCodes.mdb" << statementFor("a") << 3078;
-        QTest::newRow("folder") << "Dir.mdb"
-                                << "pName2" << 3024;
-        QTest::newRow("bad source, same file") << "List.mdb"
-                                               << "pName3" << 3078;
-        QTest::newRow("not a select") << "List.mdb"
-                                      << "delete from pName2" << 3131;
+        QTest::newRow("folder") << "Dir.mdb" << table << 3024;
+        QTest::newRow("bad source, same file") << "List.mdb" << QString("pName3") << 3078;
+        QTest::newRow("not a select") << "List.mdb" << QString("delete from pName2") << 3131;
     }
     void refreshFailures() {
         QFETCH(QString, file);
@@ -353,7 +304,7 @@ private slots:
                 QVERIFY(e.description().contains("'pName"));
         }
         // The edit was stored first; the records open before stay usable.
-        QCOMPARE(storedNames(f.path()), QStringList({"Carol", "Ann edited", "Bob", "O'Brien"}));
+        QCOMPARE(stored(f.path()), QStringList({"Carol", "Ann edited", "Bob", "O'Brien"}));
         QVERIFY(f.dc.hasRecordset());
         QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("Ann edited"));
         // The list file stays open: a copy onto it is refused.
@@ -391,7 +342,7 @@ private slots:
         f.name.setText("Carol edited");
         f.open("pName2");
         QCOMPARE(MsgBox::shown().size(), saysReadOnly ? 1 : 0);
-        QCOMPARE(storedNames(f.path()).first(), QStringLiteral("Carol edited"));
+        QCOMPARE(stored(f.path()).first(), QStringLiteral("Carol edited"));
     }
 
     void recordsetBeforeRefresh() {
