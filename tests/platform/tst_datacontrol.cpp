@@ -13,22 +13,19 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
-QString statementFor(const QString& name) {
-    QString quoted = name;
-    quoted.replace(QLatin1String("'"), QLatin1String("''"));
-    return QStringLiteral("select * from pName2 where pName='") + quoted + QLatin1Char('\'');
+QString statementFor(QString name) {
+    return "select * from pName2 where pName='" + name.replace("'", "''") + "'";
 }
 
 // A column of the list file's records in table order (of those named `name`
 // only, when given), read past the data control.
 QStringList stored(const QString& path, const char* column = "pName", const QString& name = {}) {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, std::string("SELECT ") + column + " FROM pName2" +
-                                (name.isNull() ? "" : " WHERE pName = ? COLLATE BINARY") +
+    SQLite::Statement q(db, std::string("SELECT ") + column +
+                                " FROM pName2 WHERE ?1 IS NULL OR pName = ?1 COLLATE BINARY"
                                 " ORDER BY rowid");
     if (!name.isNull())
         q.bind(1, name.toStdString());
@@ -39,12 +36,11 @@ QStringList stored(const QString& path, const char* column = "pName", const QStr
     return out;
 }
 
-// The names of the records, walking from the first to the end.
+// The names of the records, walking from the current one to the end.
 QStringList walk(Recordset& rs) {
     QStringList out;
-    if (!(rs.isBOF() && rs.isEOF()))
-        for (rs.moveFirst(); !rs.isEOF(); rs.moveNext())
-            out << rs.fieldText("pName");
+    for (; !rs.isEOF(); rs.moveNext())
+        out << rs.fieldText("pName");
     return out;
 }
 
@@ -55,15 +51,12 @@ struct Fixture {
     QLineEdit company;
     QPlainTextEdit notes;
 
-    explicit Fixture(const QList<QStringList>& rows = {}, bool bind = true) {
+    explicit Fixture(const QList<QStringList>& rows) {
         folder.addList("List.mdb");
-        if (!rows.isEmpty())
-            folder.addContacts("List.mdb", rows);
-        if (bind) {
-            dc.bind(&name, "pName");
-            dc.bind(&company, "CompanyName");
-            dc.bind(&notes, "pNotes");
-        }
+        folder.addContacts("List.mdb", rows);
+        dc.bind(&name, "pName");
+        dc.bind(&company, "CompanyName");
+        dc.bind(&notes, "pNotes");
         open("pName2");
     }
     QString path() const { return folder.file("List.mdb"); }
@@ -149,120 +142,95 @@ private slots:
         }
         QCOMPARE(seen, expected);
         QVERIFY(rs.isEOF());
-        QVERIFY(!rs.hasCurrent());
         QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
         QCOMPARE(stored(f.path(), "pNotes").count("edited"), startAt < 4 ? 1 : 0);
         QCOMPARE(failureOf([&] { rs.walkToEnd(99, [](QByteArrayView, bool) {}); }), 3265);
     }
 
+    // A chosen name selects the records of that very name, without regard to
+    // case, in table order; a quote in it cannot break out of the statement.
+    // (Letter case, non-ASCII letters and quotes are the selection window's.)
     void selectByName_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("exact") << "Bob" << QStringList{"Bob"};
-        QTest::newRow("ASCII case ignored") << "ANN" << QStringList{"ann"};
-        QTest::newRow("apostrophe") << "O'Brien" << QStringList{"O'Brien"};
-        QTest::newRow("non-ASCII case ignored") << "ÉMILE" << QStringList{"émile", "Émile"};
         QTest::newRow("two alike, table order") << "dup" << QStringList{"Dup", "dup"};
         QTest::newRow("nothing") << "Bo" << QStringList{};
         QTest::newRow("no trailing blank match") << "Bob " << QStringList{};
         QTest::newRow("break-out attempt") << "x'); DROP TABLE pName2; --" << QStringList{};
-        QTest::newRow("break-out attempt 2") << "x' OR '1'='1" << QStringList{};
     }
     void selectByName() {
         QFETCH(QString, chosen);
         QFETCH(QStringList, found);
-        QList<QStringList> rows = fourContacts;
-        rows << QStringList{"Dup", "first"} << QStringList{"émile"} << QStringList{"dup", "second"}
-             << QStringList{"Émile"};
-        // Stored by the program itself, so its index follows the program's comparison.
-        Fixture f;
-        for (const QStringList& row : rows) {
-            f.rs().addNew();
-            f.rs().setField("pName", row[0]);
-            if (row.size() > 1)
-                f.rs().setField("CompanyName", row[1]);
-            f.rs().update();
-        }
+        Fixture f({{"Dup"}, {"Bob"}, {"dup"}});
         f.open(statementFor(chosen));
         QCOMPARE(f.rs().recordCount(), found.size());
         QCOMPARE(walk(f.rs()), found);
-        if (!found.isEmpty()) {
-            f.rs().moveFirst();
-            QCOMPARE(f.name.text(), found.first());
-        }
         // The table is whole and the data control goes back to it.
         f.open("pName2");
-        QCOMPARE(f.rs().recordCount(), rows.size());
-        QCOMPARE(stored(f.path()).size(), rows.size());
+        QCOMPARE(f.rs().recordCount(), 3);
     }
 
-    // Editing a bound field and then leaving the record stores the edit.
-    void storingRule_data() {
+    // Editing a bound field and then leaving the record stores the edit. A
+    // store the list refuses is said, and the edit stays on its record until
+    // it is mended and stored at the next leaving.
+    void leavingTheRecord_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("refused"); // 1 on an existing record, 2 on a new one
         for (const char* field : {"pName", "pNotes"})
             for (const char* how : {"moveNext", "movePrevious", "moveFirst", "refresh", "close",
                                     "select other", "addNew"})
-                QTest::addRow("%s, %s", field, how) << QString(field) << QString(how);
+                QTest::addRow("%s, %s", field, how) << QString(field) << QString(how) << 0;
+        for (const char* how : {"refresh", "moveNext", "update"})
+            QTest::addRow("refused, existing, %s", how) << "pName" << QString(how) << 1;
+        for (const char* how : {"refresh", "moveFirst", "update"})
+            QTest::addRow("refused, new, %s", how) << "pName" << QString(how) << 2;
     }
-    void storingRule() {
+    void leavingTheRecord() {
         QFETCH(QString, field);
         QFETCH(QString, how);
+        QFETCH(int, refused);
         Fixture f(fourContacts);
-        f.rs().moveNext(); // "ann"
         const bool notes = field == "pNotes";
-        const QString newText = notes ? "line 1\nline 2" : "Anna";
+        if (refused) {
+            f.dc.close();
+            Database(f.path()).handle().exec("CREATE UNIQUE INDEX pName2_unique ON pName2 (pName)");
+            f.open(statementFor("Bob"));
+            if (refused == 2)
+                f.rs().addNew();
+        } else {
+            f.rs().moveNext(); // "ann"
+        }
+        // "ANN" repeats "ann" without regard to case.
+        const QString text = refused ? "ANN" : notes ? "line 1\nline 2" : "Anna";
         if (notes)
-            f.notes.setPlainText(newText);
+            f.notes.setPlainText(text);
         else
-            f.name.setText(newText);
-        QVERIFY(f.dc.dataChanged());
-        leave(f, how);
-        QVERIFY(!f.dc.dataChanged());
-        QCOMPARE(stored(f.path(), notes ? "pNotes" : "pName", notes ? "ann" : newText),
-                 QStringList{newText});
-        QCOMPARE(stored(f.path()).size(), 4);
-        QVERIFY(MsgBox::shown().isEmpty());
-    }
-
-    void refusedStoreKeepsEdit_data() {
-        QTest::addColumn<bool>("newRecord");
-        QTest::addColumn<QString>("how");
-        for (const char* how : {"refresh", "moveNext", "update"})
-            QTest::addRow("existing, %s", how) << false << QString(how);
-        for (const char* how : {"refresh", "moveFirst", "update"})
-            QTest::addRow("new, %s", how) << true << QString(how);
-    }
-    void refusedStoreKeepsEdit() {
-        QFETCH(bool, newRecord);
-        QFETCH(QString, how);
-        Fixture f(fourContacts);
-        f.dc.close();
-        Database(f.path()).handle().exec("CREATE UNIQUE INDEX pName2_unique ON pName2 (pName)");
-        f.open(statementFor("Bob"));
-        if (newRecord)
-            f.rs().addNew();
-        f.name.setText("ANN"); // a duplicate without regard to case
+            f.name.setText(text);
         f.company.setText("Kept");
-        QCOMPARE(failureOf([&] { leave(f, how); }), 3022);
-        QCOMPARE(MsgBox::shown().size(), 1);
-        QCOMPARE(MsgBox::last().text, RunError::of(3022).description());
-        QCOMPARE(MsgBox::last().buttons, MsgBox::Buttons::Ok);
-        // The edit is kept on the record it was made on.
         QVERIFY(f.dc.dataChanged());
-        QCOMPARE(f.name.text(), QStringLiteral("ANN"));
-        QCOMPARE(f.company.text(), QStringLiteral("Kept"));
-        QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("ANN"));
-        QCOMPARE(f.rs().isNew(), newRecord);
-        QCOMPARE(stored(f.path()), QStringList({"Carol", "ann", "Bob", "O'Brien"}));
-        // Mended, it is stored at the next leaving.
-        f.name.setText("Ann B");
-        MsgBox::clearShown();
-        f.open("pName2");
+        QCOMPARE(failureOf([&] { leave(f, how); }), refused ? 3022 : 0);
+        if (refused) {
+            QCOMPARE(MsgBox::shown().size(), 1);
+            QCOMPARE(MsgBox::last().text, RunError::of(3022).description());
+            QCOMPARE(MsgBox::last().buttons, MsgBox::Buttons::Ok);
+            QVERIFY(f.dc.dataChanged());
+            QCOMPARE(f.name.text(), text);
+            QCOMPARE(f.rs().fieldText("pName"), text);
+            QCOMPARE(f.rs().isNew(), refused == 2);
+            QCOMPARE(stored(f.path()), QStringList({"Carol", "ann", "Bob", "O'Brien"}));
+            f.name.setText("Ann B");
+            MsgBox::clearShown();
+            f.open("pName2");
+        }
+        QVERIFY(!f.dc.dataChanged());
         QVERIFY(MsgBox::shown().isEmpty());
-        QCOMPARE(stored(f.path(), "CompanyName", "Ann B"), QStringList{"Kept"});
-        QCOMPARE(stored(f.path()).size(), newRecord ? 5 : 4);
-        QCOMPARE(stored(f.path()).contains("Bob"), newRecord);
+        const QString key = refused ? "Ann B" : notes ? "ann" : text;
+        QCOMPARE(stored(f.path(), "CompanyName", key), QStringList{"Kept"});
+        if (notes)
+            QCOMPARE(stored(f.path(), "pNotes", key), QStringList{text});
+        QCOMPARE(stored(f.path()).size(), refused == 2 ? 5 : 4);
+        QCOMPARE(stored(f.path()).contains("Bob"), refused != 1);
     }
 
     void refreshFailures_data() {
@@ -274,7 +242,6 @@ private slots:
         QTest::newRow("text file") << "Text.mdb" << table << 3343;
         QTest::newRow("empty file") << "Empty.mdb" << table << 3343;
         QTest::newRow("no table pName2") << "AreaCodes.mdb" << table << 3078;
-        QTest::newRow("select on no table") << "AreaCodes.mdb" << statementFor("a") << 3078;
         QTest::newRow("folder") << "Dir.mdb" << table << 3024;
         QTest::newRow("bad source, same file") << "List.mdb" << QString("pName3") << 3078;
         QTest::newRow("not a select") << "List.mdb" << QString("delete from pName2") << 3131;
@@ -297,15 +264,12 @@ private slots:
             QFAIL("refresh did not fail");
         } catch (const RunError& e) {
             QCOMPARE(e.number(), number);
-            if (number == 3024 || number == 3343)
-                QVERIFY2(e.description().contains("'" + f.folder.file(file) + "'"),
-                         qPrintable(e.description()));
-            if (number == 3078)
-                QVERIFY(e.description().contains("'pName"));
+            const QString named = number == 3078 ? "'pName" : "'" + f.folder.file(file) + "'";
+            QVERIFY2(number == 3131 || e.description().contains(named),
+                     qPrintable(e.description()));
         }
         // The edit was stored first; the records open before stay usable.
         QCOMPARE(stored(f.path()), QStringList({"Carol", "Ann edited", "Bob", "O'Brien"}));
-        QVERIFY(f.dc.hasRecordset());
         QCOMPARE(f.rs().fieldText("pName"), QStringLiteral("Ann edited"));
         // The list file stays open: a copy onto it is refused.
         QCOMPARE(failureOf([&] { FileSystem::copy(f.folder.file("Text.mdb"), f.path()); }), 70);
