@@ -1,8 +1,8 @@
 #include "area_codes/AdoDataControl.h"
 #include "area_codes/frmAreaCodes.h"
-#include "support/Harness.h"
 #include "platform/RunError.h"
 #include "storage/ListFiles.h"
+#include "support/Harness.h"
 
 #include <QDir>
 
