@@ -64,6 +64,10 @@ private slots:
                                             << "Club.mdb";
         QTest::newRow("copy: Home, OK") << "Home >cmdButtons_0 Space"
                                         << "Family.mdb";
+        QTest::newRow("main: a new contact typed field after field, saved")
+            << ">cmdAdd Space >Text1 'zed' Tab 'acme' Tab 'road' Tab 'flat' Tab 'town' Tab 'st' "
+               "Tab '12345' Tab '111' Tab '222' Tab '333' Tab 'mail' Tab 'note' Tab Space"
+            << "zed,acme,road,flat,town,ST,12345,111,222,333,mail,note";
         QTest::newRow("import: Space on the first contact, Add Selected")
             << "Space >cmdAdd2phonebook Space"
             << "Gail,Hank,Ivy / All selected contacts were added!";
@@ -94,9 +98,12 @@ private slots:
             owned = std::make_unique<NewDB>(main);
         else if (dialog == QStringLiteral("copy"))
             owned = std::make_unique<frmCopyList>(main);
-        else
+        else if (dialog == QStringLiteral("import"))
             modOutLook::GetOutlookContacts();
-        window = owned ? owned.get() : frmContacts::loaded();
+        if (dialog == QStringLiteral("main"))
+            window = main;
+        else
+            window = owned ? owned.get() : frmContacts::loaded();
         window->show();
         QApplication::setActiveWindow(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
@@ -109,6 +116,9 @@ private slots:
             seen = main->Label13->text();
         else if (dialog == QStringLiteral("copy"))
             seen = QDir(elsewhere.path()).entryList(QDir::Files).join(',');
+        else if (dialog == QStringLiteral("main"))
+            for (const QStringList& row : h.stored())
+                seen += row.first() == QStringLiteral("zed") ? row.join(',') : QString();
         else
             for (int i = 0; i < main->List1->listCount(); ++i)
                 seen += (i ? "," : "") + main->List1->list(i);
