@@ -1,5 +1,7 @@
 #include "PickListBox.h"
 
+#include "platform/SingleSelection.h"
+
 PickListBox::PickListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
@@ -14,7 +16,5 @@ void PickListBox::focusInEvent(QFocusEvent* event) {
 
 QItemSelectionModel::SelectionFlags PickListBox::selectionCommand(const QModelIndex& index,
                                                                   const QEvent* event) const {
-    const auto command = QListWidget::selectionCommand(index, event);
-    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
-                                                           : command;
+    return neverDeselect(QListWidget::selectionCommand(index, event));
 }

@@ -40,6 +40,12 @@ QString literal(const QString& text) {
     t.replace(QLatin1Char('\''), QLatin1String("''"));
     return t;
 }
+
+// A table without person names is no phonebook list (3265).
+void requirePersonNames(Recordset& records) {
+    if (records.fieldIndex(QStringLiteral("pName")) < 0)
+        throw RunError::of(ErrNo::ItemNotFound);
+}
 } // namespace
 
 pList::pList(QWidget* parent) : QMainWindow(parent) {
@@ -169,9 +175,7 @@ bool pList::openWholeTable() {
             AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
         Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
         Data1->refresh();
-        // A table without person names is no phonebook list.
-        if (Data1->recordset().fieldIndex(QStringLiteral("pName")) < 0)
-            throw RunError::of(ErrNo::ItemNotFound);
+        requirePersonNames(Data1->recordset());
     });
     if (!opened && !Data1->dataChanged()) {
         // A contact typed while no list is open cannot be stored: say so, and
@@ -252,8 +256,7 @@ bool pList::openList(const QString& fileName) {
     {
         Database db(path);
         Recordset probe(db, QString::fromLatin1(Globals::contactTable));
-        if (probe.fieldIndex(QStringLiteral("pName")) < 0)
-            throw RunError::of(ErrNo::ItemNotFound);
+        requirePersonNames(probe);
     }
     const QString previousDatabase = Data1->databaseName();
     const QString previousSource = Data1->recordSource();

@@ -192,30 +192,30 @@ QStringList MailStore::folders(const QString& topLevel) const {
     return subfolders(m_root + u'/' + top);
 }
 
-std::shared_ptr<const MailFolder> MailStore::folder(const QString& topLevel,
-                                                    const QString& name) const {
+QString MailStore::folderPath(const QString& topLevel, const QString& name, QString& inner) const {
     if (m_root.isEmpty())
-        return nullptr;
+        return {};
     const QString top = findSubfolder(m_root, topLevel);
     if (top.isEmpty())
-        return nullptr;
+        return {};
     const QString topPath = m_root + u'/' + top;
-    const QString inner = findSubfolder(topPath, name);
-    if (inner.isEmpty())
-        return nullptr;
-    return loadFolder(QDir(topPath + u'/' + inner).absolutePath(), inner, m_progress);
+    inner = findSubfolder(topPath, name);
+    return inner.isEmpty() ? QString() : QDir(topPath + u'/' + inner).absolutePath();
+}
+
+std::shared_ptr<const MailFolder> MailStore::folder(const QString& topLevel,
+                                                    const QString& name) const {
+    QString inner;
+    const QString path = folderPath(topLevel, name, inner);
+    return path.isEmpty() ? nullptr : loadFolder(path, inner, m_progress);
 }
 
 std::shared_ptr<const MailFolder>
 MailStore::folderHolding(const QString& topLevel, const QString& name, int position) const {
-    if (m_root.isEmpty())
+    QString inner;
+    const QString path = folderPath(topLevel, name, inner);
+    if (path.isEmpty())
         return nullptr;
-    const QString top = findSubfolder(m_root, topLevel);
-    const QString topPath = m_root + u'/' + top;
-    const QString inner = top.isEmpty() ? QString() : findSubfolder(topPath, name);
-    if (inner.isEmpty())
-        return nullptr;
-    const QString path = QDir(topPath + u'/' + inner).absolutePath();
     const auto known = cache().constFind(path);
     if (known != cache().constEnd() && known->snapshot && known->snapshot->name() == inner &&
         stampOf(path) == known->folderStamp) {

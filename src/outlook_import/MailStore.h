@@ -53,6 +53,10 @@ public:
     static void clearCache();
 
 private:
+    // The absolute path of topLevel/name, empty when either is missing; inner
+    // gets the folder's name as found on disk.
+    QString folderPath(const QString& topLevel, const QString& name, QString& inner) const;
+
     QString m_root;
     Progress m_progress;
 };

@@ -149,9 +149,7 @@ void GetOutlookContacts() {
     frmContacts::display();
 }
 
-namespace {
-
-void showDetails(const QString& contactName, qint32 position) {
+void DisplayContactDetails(QString contactName, qint32 position) {
     const HandlerScope scope;
     openConnection(position);
     frmContacts* form = frmContacts::instance();
@@ -182,16 +180,6 @@ void showDetails(const QString& contactName, qint32 position) {
     });
     olContact = nullptr;
     CloseOutlook();
-}
-
-} // namespace
-
-void DisplayContactDetails(QString contactName) {
-    showDetails(contactName, 0);
-}
-
-void DisplayContactDetails(QString contactName, qint32 position) {
-    showDetails(contactName, position);
 }
 
 void CloseOutlook() {

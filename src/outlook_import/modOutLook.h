@@ -12,12 +12,11 @@ namespace modOutLook {
 void GetOutlookContacts();
 // Clears the six detail fields of frmContacts, then fills them from the
 // contact whose display value equals contactName (exactly; the last such
-// contact in folder order wins).
-void DisplayContactDetails(QString contactName);
-// The same for one listed entry: the contact at that folder position, as long
-// as it still bears that name; so of two contacts of one name, each shows its
-// own details. Only the file holding it is checked for changes.
-void DisplayContactDetails(QString contactName, qint32 position);
+// contact in folder order wins). Given the folder position of a listed entry,
+// the contact there is shown as long as it still bears that name, so of two
+// contacts of one name each shows its own details; only the file holding it is
+// checked for changes.
+void DisplayContactDetails(QString contactName, qint32 position = 0);
 // Ends the connection; with none open it does nothing.
 void CloseOutlook();
 

@@ -35,18 +35,6 @@ bool matches(const QString& name, const QString& pattern) {
     return name.compare(pattern, Qt::CaseInsensitive) == 0;
 }
 
-void writeAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throwErrno();
-        }
-        data += n;
-        size -= n;
-    }
-}
 } // namespace
 
 namespace FileSystem {
@@ -87,7 +75,7 @@ void copy(const QString& source, const QString& target) {
         }
         if (n == 0)
             break;
-        writeAll(temp.fd(), buffer, n);
+        temp.write(buffer, qsizetype(n));
         if (g_failNextCopy) {
             const int number = g_failNextCopy;
             g_failNextCopy = 0;

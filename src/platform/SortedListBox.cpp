@@ -1,5 +1,6 @@
 #include "SortedListBox.h"
 
+#include "SingleSelection.h"
 #include "Twips.h"
 
 #include <QMouseEvent>
@@ -132,11 +133,7 @@ void SortedListBox::focusInEvent(QFocusEvent* event) {
     silent_ = false;
 }
 
-// Single selection: Ctrl with a click or the space bar never takes the highlight
-// off the selected entry.
 QItemSelectionModel::SelectionFlags SortedListBox::selectionCommand(const QModelIndex& index,
                                                                     const QEvent* event) const {
-    const auto command = QListView::selectionCommand(index, event);
-    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
-                                                           : command;
+    return neverDeselect(QListView::selectionCommand(index, event));
 }

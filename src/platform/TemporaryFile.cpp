@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // The permissions a plain new file gets under the process's umask.
@@ -50,6 +51,19 @@ TemporaryFile::TemporaryFile(const QString& folder, const QString& name)
 TemporaryFile::~TemporaryFile() {
     if (!committed_)
         ::unlink(path_.constData());
+}
+
+void TemporaryFile::write(const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd_.get(), data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw fromErrno(errno);
+        }
+        data += n;
+        size -= n;
+    }
 }
 
 void TemporaryFile::setMode(unsigned mode) {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 // A new file written beside the file it will replace. It is created
 // exclusively: an existing name, or a link planted there, is never written
@@ -19,7 +20,8 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    int fd() const { return fd_.get(); }
+    // Writes all of data. Throws RunError.
+    void write(const char* data, qsizetype size);
     // Gives the file these permission bits (it is created readable by its owner only).
     void setMode(unsigned mode);
     // Flushes the content to disk, closes it and moves it over target in one

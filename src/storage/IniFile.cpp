@@ -117,21 +117,6 @@ QByteArray rewritten(const QList<QByteArray>& lines, const QByteArray& section,
     return out;
 }
 
-void writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw fromErrno(errno);
-        }
-        data += n;
-        left -= n;
-    }
-}
-
 } // namespace
 
 namespace IniFile {
@@ -200,7 +185,7 @@ bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine
         struct stat old {};
         if (::stat(native(path).constData(), &old) == 0)
             temporary.setMode(old.st_mode);
-        writeAll(temporary.fd(), content);
+        temporary.write(content.constData(), content.size());
         if (OpenFiles::isOpen(path))
             throw RunError::of(ErrNo::PermissionDenied);
         // The complete new file takes the old one's place in one step, so the

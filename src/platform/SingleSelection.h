@@ -1,0 +1,10 @@
+#pragma once
+#include <QItemSelectionModel>
+
+// The selection rule of a single-selection list box: Ctrl with a click or the
+// space bar never takes the highlight off the selected entry.
+inline QItemSelectionModel::SelectionFlags
+neverDeselect(QItemSelectionModel::SelectionFlags command) {
+    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
+                                                           : command;
+}
