@@ -8,14 +8,14 @@
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
 #include "platform/MsgBox.h"
+#include "platform/NoteBox.h"
 #include "platform/Recordset.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
+#include <QKeyEvent>
 #include <QTemporaryDir>
-#include <QTextCursor>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <algorithm>
 #include <sqlite3.h>
@@ -186,9 +186,10 @@ double longNoteRoundTrip(int noteBytes) {
         w->show();
         w->List1->setListIndex(0);
         QApplication::processEvents();
-        QTextCursor end = w->Text5->textCursor();
-        end.movePosition(QTextCursor::End);
-        end.insertText(QStringLiteral("x"));
+        QKeyEvent toEnd(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, {}, QStringLiteral("x"));
+        QApplication::sendEvent(w->Text5, &toEnd);
+        QApplication::sendEvent(w->Text5, &typed);
         QApplication::processEvents();
         w->Refresh_Click(0);
         QApplication::processEvents();

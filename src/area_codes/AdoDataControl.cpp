@@ -121,7 +121,7 @@ void AdoDataControl::bind(QLineEdit* field, const QString& fieldName) {
     data_->bind(field, fieldName);
 }
 
-void AdoDataControl::bind(QPlainTextEdit* field, const QString& fieldName) {
+void AdoDataControl::bind(NoteBox* field, const QString& fieldName) {
     data_->bind(field, fieldName);
 }
 

@@ -5,7 +5,7 @@
 class DataControl;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class NoteBox;
 class QToolButton;
 class Recordset;
 
@@ -49,7 +49,7 @@ public:
     void close();
 
     void bind(QLineEdit* field, const QString& fieldName);
-    void bind(QPlainTextEdit* field, const QString& fieldName);
+    void bind(NoteBox* field, const QString& fieldName);
 
     // The navigation bar's buttons.
     QToolButton* firstButton() const { return first_; }

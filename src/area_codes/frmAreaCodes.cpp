@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FormLook.h"
 #include "platform/MsgBox.h"
+#include "platform/NoteBox.h"
 #include "platform/Recordset.h"
 #include "platform/Resume.h"
 #include "platform/RunError.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -106,8 +106,8 @@ QLineEdit* frmAreaCodes::areaCodeField() const {
 QLineEdit* frmAreaCodes::locationField() const {
     return static_cast<QLineEdit*>(txtFields[2]);
 }
-QPlainTextEdit* frmAreaCodes::descriptionField() const {
-    return static_cast<QPlainTextEdit*>(txtFields[1]);
+NoteBox* frmAreaCodes::descriptionField() const {
+    return static_cast<NoteBox*>(txtFields[1]);
 }
 
 void frmAreaCodes::buildControls() {
@@ -167,7 +167,7 @@ void frmAreaCodes::buildControls() {
 
     const QFont large = Fonts::make(QStringLiteral("Arial"), 14.25, true);
     auto* areaCode = new QLineEdit(this);
-    auto* description = new QPlainTextEdit(this);
+    auto* description = new NoteBox(this);
     auto* location = new QLineEdit(this);
     txtFields = {areaCode, description, location};
     for (int i = 0; i < 3; ++i)

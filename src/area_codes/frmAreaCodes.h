@@ -5,7 +5,7 @@
 class AdoDataControl;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class NoteBox;
 class QPushButton;
 
 // The telephone area code directory ("TelephoneAreas"): browses and edits the
@@ -55,7 +55,7 @@ public:
     QPushButton* Command2 = nullptr;
     // 0 AreaCode, 1 Description, 2 Location.
     std::array<QLabel*, 3> lblLabels{};
-    // 0 and 2 are QLineEdit, 1 (the description) a multi-line QPlainTextEdit.
+    // 0 and 2 are QLineEdit, 1 (the description) a multi-line NoteBox.
     std::array<QWidget*, 3> txtFields{};
     QLabel* Label4 = nullptr;
     QWidget* picButtons = nullptr;
@@ -74,5 +74,5 @@ private:
     void buildControls();
     QLineEdit* areaCodeField() const;
     QLineEdit* locationField() const;
-    QPlainTextEdit* descriptionField() const;
+    NoteBox* descriptionField() const;
 };

@@ -12,6 +12,7 @@
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "platform/NoteBox.h"
 #include "platform/Recordset.h"
 #include "platform/Resume.h"
 #include "platform/Twips.h"
@@ -27,7 +28,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -203,14 +203,14 @@ QStringList pList::fieldTexts() const {
     QStringList texts;
     for (const QLineEdit* field : lineFields())
         texts << field->text();
-    return texts << Text5->toPlainText();
+    return texts << Text5->note();
 }
 
 void pList::setFieldTexts(const QStringList& texts) {
     const QList<QLineEdit*> fields = lineFields();
     for (int i = 0; i < fields.size(); ++i)
         fields[i]->setText(texts.at(i));
-    Text5->setPlainText(texts.last());
+    Text5->setNote(texts.last());
 }
 
 // Edits to fields the open list lacks cannot be stored; the user hears of them

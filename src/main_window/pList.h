@@ -10,7 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
+class NoteBox;
 class QPushButton;
 
 // The main window: the contacts of the current list on the left, the chosen
@@ -91,7 +91,7 @@ public:
     QLabel* Label10 = nullptr;
     QLabel* Label9 = nullptr;
     QLabel* Label1 = nullptr;
-    QPlainTextEdit* Text5 = nullptr;
+    NoteBox* Text5 = nullptr;
     SortedListBox* List1 = nullptr;
     QLabel* Image2 = nullptr;
     QLabel* Label13 = nullptr;

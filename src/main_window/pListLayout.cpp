@@ -3,6 +3,7 @@
 
 #include "about/Emblem.h"
 #include "platform/FormLook.h"
+#include "platform/NoteBox.h"
 #include "platform/Twips.h"
 
 #include <QAbstractScrollArea>
@@ -12,7 +13,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -137,7 +137,7 @@ void pList::buildControls() {
     Label1 = label(Picture2, QStringLiteral("Label1"), QStringLiteral("Name:"), 240, 480, 855, 255,
                    arial825b);
 
-    Text5 = new QPlainTextEdit(Picture1);
+    Text5 = new NoteBox(Picture1);
     Text5->setObjectName(QStringLiteral("Text5"));
     Text5->setFont(arial825b);
     Text5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

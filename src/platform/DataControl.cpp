@@ -5,39 +5,9 @@
 #include "Recordset.h"
 #include "RunError.h"
 
+#include "NoteBox.h"
+
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextOption>
-
-namespace {
-// Longer runs without a blank are broken anywhere: breaking them at word
-// boundaries first costs the text layout time growing with the square of the
-// run (a one-line note of a megabyte froze the window for a minute).
-constexpr qsizetype longestWordWrapped = 1000;
-
-bool hasLongRun(const QString& text) {
-    qsizetype run = 0;
-    for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > longestWordWrapped)
-            return true;
-    }
-    return false;
-}
-
-// Wraps the box's text to suit it. A new text is put in after the cheap mode
-// is set, or before the costly one is, so no long run is laid out costly.
-void fitWrapping(QPlainTextEdit* box, int ownWrap, const QString& text, bool putText) {
-    const auto wanted =
-        hasLongRun(text) ? QTextOption::WrapAnywhere : QTextOption::WrapMode(ownWrap);
-    if (putText && wanted == QTextOption::WrapAnywhere)
-        box->setWordWrapMode(wanted);
-    if (putText)
-        box->setPlainText(text);
-    if (box->wordWrapMode() != wanted)
-        box->setWordWrapMode(wanted);
-}
-} // namespace
 
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
@@ -135,14 +105,10 @@ void DataControl::bind(QLineEdit* field, const QString& fieldName) {
             [this, field, fieldName](const QString& text) { fieldEdited(field, fieldName, text); });
 }
 
-void DataControl::bind(QPlainTextEdit* field, const QString& fieldName) {
-    const int ownWrap = int(field->wordWrapMode());
-    bindings_.append({field, fieldName, ownWrap});
-    connect(field, &QPlainTextEdit::textChanged, this, [this, field, fieldName, ownWrap] {
-        const QString text = field->toPlainText();
-        fitWrapping(field, ownWrap, text, false);
-        fieldEdited(field, fieldName, text);
-    });
+void DataControl::bind(NoteBox* field, const QString& fieldName) {
+    bindings_.append({field, fieldName});
+    connect(field, &QPlainTextEdit::textChanged, this,
+            [this, field, fieldName] { fieldEdited(field, fieldName, field->note()); });
 }
 
 void DataControl::fieldEdited(QWidget*, const QString& fieldName, const QString& text) {
@@ -170,9 +136,9 @@ QStringList DataControl::unstorableEdits() const {
     // Showing a record empties such fields, so any text in them was typed.
     for (const Binding& b : bindings_) {
         const auto* line = qobject_cast<const QLineEdit*>(b.widget.data());
-        const auto* plain = qobject_cast<const QPlainTextEdit*>(b.widget.data());
+        const auto* box = qobject_cast<const NoteBox*>(b.widget.data());
         const bool typed =
-            (line && !line->text().isEmpty()) || (plain && !plain->toPlainText().isEmpty());
+            (line && !line->text().isEmpty()) || (box && !box->document()->isEmpty());
         if (typed && recordset_->fieldIndex(b.field) < 0)
             fields << b.field;
     }
@@ -204,9 +170,9 @@ void DataControl::showCurrent() {
         if (auto* line = qobject_cast<QLineEdit*>(b.widget.data())) {
             line->setText(text);
             line->setCursorPosition(0);
-        } else if (auto* plain = qobject_cast<QPlainTextEdit*>(b.widget.data())) {
-            if (plain->toPlainText() != text)
-                fitWrapping(plain, b.wordWrap, text, true);
+        } else if (auto* box = qobject_cast<NoteBox*>(b.widget.data())) {
+            if (box->note() != text)
+                box->setNote(text);
         }
     }
     loading_ = false;

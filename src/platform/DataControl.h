@@ -11,7 +11,7 @@
 class Database;
 class Recordset;
 class QLineEdit;
-class QPlainTextEdit;
+class NoteBox;
 class QWidget;
 
 // The data control behind a window's bound text fields: a database file, a
@@ -49,7 +49,7 @@ public:
     bool dataChanged() const;
 
     void bind(QLineEdit* field, const QString& fieldName);
-    void bind(QPlainTextEdit* field, const QString& fieldName);
+    void bind(NoteBox* field, const QString& fieldName);
 
     // Stores a changed current record (a refusal is reported) and closes the file.
     void close();
@@ -89,8 +89,6 @@ private:
     struct Binding {
         QPointer<QWidget> widget;
         QString field;
-        // A text box's own wrapping, kept for texts that wrap at words cheaply.
-        int wordWrap = 0;
     };
     void hook();
     void retryForWriting();

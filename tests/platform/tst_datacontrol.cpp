@@ -7,8 +7,8 @@
 #include "support/Failures.h"
 #include "support/TestFolder.h"
 
+#include "platform/NoteBox.h"
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QtTest>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <fcntl.h>
@@ -49,7 +49,7 @@ struct Fixture {
     DataControl dc;
     QLineEdit name;
     QLineEdit company;
-    QPlainTextEdit notes;
+    NoteBox notes;
 
     explicit Fixture(const QList<QStringList>& rows) {
         folder.addList("List.mdb");

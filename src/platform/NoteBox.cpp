@@ -1,0 +1,211 @@
+#include "NoteBox.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+// Set on a paragraph that goes on the line of the paragraph before it. A
+// paragraph's format travels with the break in front of it, so deleting that
+// break, undoing and redoing keep the mark right.
+constexpr int continuesLine = QTextFormat::UserProperty + 1;
+
+// Lines up to this length are held whole; longer ones are cut into pieces of
+// about half of it. A piece lays out in a few milliseconds even where it has no
+// blank to wrap at.
+constexpr qsizetype longestWhole = 8192;
+constexpr qsizetype pieceLength = longestWhole / 2;
+
+bool continues(const QTextBlock& block) {
+    return block.isValid() && block.blockFormat().boolProperty(continuesLine);
+}
+
+// Where a piece of line starting at `from` ends: after a blank in the last
+// eighth of the piece when there is one, so the break falls where the line may
+// wrap anyway; otherwise on the nearest boundary between characters as the
+// user sees them (never inside a surrogate pair, an accent or an emoji).
+qsizetype pieceEnd(QStringView line, qsizetype from) {
+    const qsizetype end = from + pieceLength;
+    for (qsizetype i = end; i > end - pieceLength / 8; --i)
+        if (line[i - 1].isSpace())
+            return i;
+    constexpr qsizetype around = 32;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme,
+                                   line.mid(end - around, 2 * around));
+    characters.setPosition(around);
+    if (!characters.isAtBoundary())
+        characters.toPreviousBoundary();
+    return characters.position() > 0 ? end - around + characters.position() : end;
+}
+
+// The length of the line break at text[i], 0 when there is none. The document
+// starts a new paragraph at each of these.
+int breakAt(QStringView text, qsizetype i) {
+    switch (text[i].unicode()) {
+    case u'\r':
+        return i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+    case u'\n':
+    case QChar::ParagraphSeparator:
+    case 0xfdd0: // the document's own frame marks
+    case 0xfdd1:
+        return 1;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+NoteBox::NoteBox(QWidget* parent) : QPlainTextEdit(parent) {}
+
+void NoteBox::setNote(const QString& text) {
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    clear();
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    insertText(cursor, text);
+    cursor.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+    setTextCursor(QTextCursor(doc));
+}
+
+QString NoteBox::note() const {
+    return textBetween(0, document()->characterCount() - 1);
+}
+
+// The text from document position `from` up to `to`: a break between
+// paragraphs reads "\n" unless the second goes on the line of the first.
+QString NoteBox::textBetween(int from, int to) const {
+    QString text;
+    text.reserve(to - from);
+    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() <= to;
+         b = b.next()) {
+        if (b.position() > from && !continues(b))
+            text += u'\n';
+        const int start = qMax(from, b.position()) - b.position();
+        const int end = qMin(to, b.position() + b.length() - 1) - b.position();
+        text += QStringView(b.text()).mid(start, end - start);
+    }
+    return text.replace(QChar::LineSeparator, u'\n');
+}
+
+// Inserts text at the cursor: a line break begins a paragraph, a long line goes
+// in as pieces that continue each other.
+void NoteBox::insertText(QTextCursor& cursor, QStringView text) {
+    QTextBlockFormat newLine = cursor.blockFormat();
+    newLine.clearProperty(continuesLine);
+    QTextBlockFormat sameLine = newLine;
+    sameLine.setProperty(continuesLine, true);
+    qsizetype start = 0;
+    for (qsizetype i = 0;; ++i) {
+        const int breakLength = i < text.size() ? breakAt(text, i) : 0;
+        if (i < text.size() && breakLength == 0)
+            continue;
+        const QStringView line = text.mid(start, i - start);
+        qsizetype from = 0;
+        while (line.size() - from > longestWhole) {
+            const qsizetype end = pieceEnd(line, from);
+            cursor.insertText(line.mid(from, end - from).toString());
+            cursor.insertBlock(sameLine);
+            from = end;
+        }
+        cursor.insertText(line.mid(from).toString());
+        if (i == text.size())
+            return;
+        cursor.insertBlock(newLine);
+        i += breakLength - 1;
+        start = i + 1;
+    }
+}
+
+void NoteBox::keyPressEvent(QKeyEvent* e) {
+    if (isReadOnly() || e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo))
+        return QPlainTextEdit::keyPressEvent(e);
+    if (e->matches(QKeySequence::InsertParagraphSeparator))
+        return breakLine();
+    // A key that steps, selects or deletes one character or word back or on
+    // steps first over the end of a piece, which is no character.
+    using K = QKeySequence;
+    const bool selects = e->matches(K::SelectPreviousChar) || e->matches(K::SelectNextChar) ||
+                         e->matches(K::SelectPreviousWord) || e->matches(K::SelectNextWord);
+    const bool back = e->matches(K::MoveToPreviousChar) || e->matches(K::SelectPreviousChar) ||
+                      e->matches(K::MoveToPreviousWord) || e->matches(K::SelectPreviousWord) ||
+                      e->matches(K::DeleteStartOfWord) || e->key() == Qt::Key_Backspace;
+    const bool on = e->matches(K::MoveToNextChar) || e->matches(K::SelectNextChar) ||
+                    e->matches(K::MoveToNextWord) || e->matches(K::SelectNextWord) ||
+                    e->matches(K::DeleteEndOfWord) || e->matches(K::Delete);
+    QTextCursor cursor = textCursor();
+    if ((back || on) && (selects || !cursor.hasSelection())) {
+        const auto mode = selects ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+        bool moved = false;
+        while (back && cursor.atBlockStart() && continues(cursor.block()))
+            moved = cursor.movePosition(QTextCursor::PreviousCharacter, mode);
+        while (on && cursor.atBlockEnd() && continues(cursor.block().next()))
+            moved = cursor.movePosition(QTextCursor::NextCharacter, mode);
+        if (moved)
+            setTextCursor(cursor);
+    }
+    const int revision = document()->revision();
+    QPlainTextEdit::keyPressEvent(e);
+    if (document()->revision() != revision)
+        joinEmptyPiece();
+}
+
+// A typed line break. Where a piece of a line ends, the break between the
+// pieces becomes the user's: the text now breaks where the box already did.
+void NoteBox::breakLine() {
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    QTextBlockFormat newLine = cursor.blockFormat();
+    newLine.clearProperty(continuesLine);
+    if (cursor.atBlockStart() && continues(cursor.block()))
+        cursor.setBlockFormat(newLine);
+    else
+        cursor.insertBlock(newLine);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+// A piece emptied by an edit would show as an empty line that the text does
+// not have: it is joined to its neighbour, in the same step to undo.
+void NoteBox::joinEmptyPiece() {
+    QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    if (cursor.hasSelection() || block.length() > 1)
+        return;
+    const bool continuesBefore = continues(block);
+    if (!continuesBefore && !continues(block.next()))
+        return;
+    cursor.joinPreviousEditBlock();
+    if (continuesBefore)
+        cursor.deletePreviousChar();
+    else
+        cursor.deleteChar();
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+QMimeData* NoteBox::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    auto* mime = new QMimeData;
+    mime->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return mime;
+}
+
+void NoteBox::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || !source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    insertText(cursor, source->text());
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    joinEmptyPiece();
+}
