@@ -190,6 +190,32 @@ void NoteBox::joinEmptyPiece() {
     setTextCursor(cursor);
 }
 
+// A triple click selects the paragraph under the pointer, and with it its
+// break; a line held in pieces is selected whole.
+void NoteBox::mousePressEvent(QMouseEvent* e) {
+    QPlainTextEdit::mousePressEvent(e);
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return;
+    QTextBlock first = document()->findBlock(cursor.selectionStart());
+    QTextBlock last = document()->findBlock(cursor.selectionEnd() - 1);
+    const int lastEnd = last.position() + last.length() - 1;
+    const bool withBreak = cursor.selectionEnd() == lastEnd + 1;
+    const bool whole = cursor.selectionStart() == first.position() &&
+                       (withBreak || cursor.selectionEnd() == lastEnd);
+    if (!whole || (!continues(first) && !continues(last.next())))
+        return;
+    while (continues(first))
+        first = first.previous();
+    while (continues(last.next()))
+        last = last.next();
+    cursor.setPosition(first.position());
+    const bool lineBreak = withBreak && last.next().isValid();
+    cursor.setPosition(last.position() + last.length() - (lineBreak ? 0 : 1),
+                       QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
 QMimeData* NoteBox::createMimeDataFromSelection() const {
     const QTextCursor cursor = textCursor();
     auto* mime = new QMimeData;

@@ -22,6 +22,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
 

@@ -54,8 +54,9 @@ private slots:
 void tst_notes::longNoteEditedLineByLine_data() {
     QTest::addColumn<QString>("note");
     QTest::addColumn<QString>("step");
-    const QStringList all = {"select back", "select on", "backspace", "delete",     "enter",
-                             "paste",       "undo",      "cut, undo", "clear lines"};
+    const QStringList all = {"select back", "select on",   "backspace", "delete",
+                             "enter",       "paste",       "undo",      "cut, undo",
+                             "clear lines", "triple click"};
     // A character of two code units, or of a letter and an accent, is never
     // cut in two: the box shows and selects it whole.
     const QList<std::tuple<const char*, QString, QStringList>> notes = {
@@ -96,6 +97,17 @@ void tst_notes::longNoteEditedLineByLine() {
         key(Qt::Key_Z, Qt::ControlModifier);
         click(w.smdSave);
         QCOMPARE(stored(h), note);
+        return;
+    }
+    if (step == "triple click") {
+        const QPoint middle = w.Text5->mapTo(&w, w.Text5->rect().center());
+        QTest::mouseDClick(window, Qt::LeftButton, {}, middle);
+        QTest::mouseClick(window, Qt::LeftButton, {}, middle);
+        // A whole line, with its line break when it has one.
+        QString line = copied();
+        if (line.endsWith('\n'))
+            line.chop(1);
+        QVERIFY(note.split('\n').contains(line));
         return;
     }
     if (step == "paste") {

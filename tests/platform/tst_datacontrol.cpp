@@ -201,8 +201,11 @@ private slots:
         } else {
             f.rs().moveNext(); // "ann"
         }
-        // "ANN" repeats "ann" without regard to case.
-        const QString text = refused ? "ANN" : notes ? "line 1\nline 2" : "Anna";
+        // "ANN" repeats "ann" without regard to case; a no-break space in a
+        // note stays one.
+        const QString text = refused ? "ANN"
+                             : notes ? QStringLiteral("line 1\nline\u00A02")
+                                     : "Anna";
         if (notes)
             f.notes.setPlainText(text);
         else
