@@ -56,11 +56,23 @@ int breakAt(QStringView text, qsizetype i) {
         return 0;
     }
 }
+
+bool hasLongLine(QStringView text) {
+    qsizetype line = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        line = breakAt(text, i) ? 0 : line + 1;
+        if (line > longestWhole)
+            return true;
+    }
+    return false;
+}
 } // namespace
 
 NoteBox::NoteBox(QWidget* parent) : QPlainTextEdit(parent) {}
 
 void NoteBox::setNote(const QString& text) {
+    if (!hasLongLine(text))
+        return setPlainText(text);
     QTextDocument* doc = document();
     doc->setUndoRedoEnabled(false);
     clear();
