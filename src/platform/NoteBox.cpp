@@ -1,6 +1,8 @@
 #include "NoteBox.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -68,7 +70,57 @@ bool hasLongLine(QStringView text) {
 }
 } // namespace
 
-NoteBox::NoteBox(QWidget* parent) : QPlainTextEdit(parent) {}
+// One edit by the user, from a key, a drop, a paste, an input method or the
+// context menu. When it deletes a whole paragraph with the break after it, the
+// document keeps the format of the paragraph after, which may wrongly turn the
+// user's line break in front into the join of two pieces, or the other way
+// round: the edit puts back the mark that paragraph had.
+class NoteBox::Edit {
+public:
+    explicit Edit(NoteBox& box) : box_(box) {
+        if (box_.edits_++ > 0)
+            return;
+        box_.changedFrom_ = -1;
+        box_.continuedBefore_.clear();
+        const QTextBlock at = box_.document()->findBlock(box_.textCursor().selectionStart());
+        for (const QTextBlock& b : {at.previous(), at})
+            if (b.isValid())
+                box_.continuedBefore_.append({b.position(), continues(b)});
+    }
+    ~Edit() {
+        if (--box_.edits_ > 0 || box_.changedFrom_ < 0)
+            return;
+        const QTextBlock now = box_.document()->findBlock(box_.changedFrom_);
+        for (const auto& [position, continued] : box_.continuedBefore_)
+            if (position == now.position() && continues(now) != continued)
+                box_.setContinues(now, continued);
+        box_.joinEmptyPiece();
+    }
+    Edit(const Edit&) = delete;
+    Edit& operator=(const Edit&) = delete;
+
+private:
+    NoteBox& box_;
+};
+
+NoteBox::NoteBox(QWidget* parent) : QPlainTextEdit(parent) {
+    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int) {
+        if (edits_ > 0)
+            changedFrom_ = changedFrom_ < 0 ? from : qMin(changedFrom_, from);
+    });
+}
+
+void NoteBox::setContinues(const QTextBlock& block, bool on) {
+    QTextBlockFormat format = block.blockFormat();
+    if (on)
+        format.setProperty(continuesLine, true);
+    else
+        format.clearProperty(continuesLine);
+    QTextCursor cursor(block);
+    cursor.joinPreviousEditBlock();
+    cursor.setBlockFormat(format);
+    cursor.endEditBlock();
+}
 
 void NoteBox::setNote(const QString& text) {
     if (!hasLongLine(text))
@@ -136,6 +188,7 @@ void NoteBox::insertText(QTextCursor& cursor, QStringView text) {
 void NoteBox::keyPressEvent(QKeyEvent* e) {
     if (isReadOnly() || e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo))
         return QPlainTextEdit::keyPressEvent(e);
+    const Edit edit(*this);
     if (e->matches(QKeySequence::InsertParagraphSeparator))
         return breakLine();
     // A key that steps, selects or deletes one character or word back or on
@@ -160,23 +213,44 @@ void NoteBox::keyPressEvent(QKeyEvent* e) {
         if (moved)
             setTextCursor(cursor);
     }
-    const int revision = document()->revision();
     QPlainTextEdit::keyPressEvent(e);
-    if (document()->revision() != revision)
-        joinEmptyPiece();
 }
 
-// A typed line break. Where a piece of a line ends, the break between the
-// pieces becomes the user's: the text now breaks where the box already did.
+void NoteBox::inputMethodEvent(QInputMethodEvent* e) {
+    const Edit edit(*this);
+    QPlainTextEdit::inputMethodEvent(e);
+}
+
+void NoteBox::dropEvent(QDropEvent* e) {
+    const Edit edit(*this);
+    QPlainTextEdit::dropEvent(e);
+}
+
+// The menu is run here, so that its commands are edits like the keys'.
+void NoteBox::contextMenuEvent(QContextMenuEvent* e) {
+    QMenu* menu = createStandardContextMenu(e->pos());
+    const Edit edit(*this);
+    const QAction* chosen = menu->exec(e->globalPos());
+    delete menu;
+    // Undoing and redoing put the marks back themselves.
+    if (chosen && (chosen->objectName() == QLatin1String("edit-undo") ||
+                   chosen->objectName() == QLatin1String("edit-redo")))
+        changedFrom_ = -1;
+}
+
+// A typed line break. At the start of a piece, the break in front of it becomes
+// the user's: the text now breaks where the box already did.
 void NoteBox::breakLine() {
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     QTextBlockFormat newLine = cursor.blockFormat();
     newLine.clearProperty(continuesLine);
-    if (cursor.atBlockStart() && continues(cursor.block()))
+    if (cursor.atBlockStart() && continues(cursor.block())) {
         cursor.setBlockFormat(newLine);
-    else
+        for (auto& [position, continued] : continuedBefore_)
+            continued = continued && position != cursor.block().position();
+    } else
         cursor.insertBlock(newLine);
     cursor.endEditBlock();
     setTextCursor(cursor);
@@ -194,10 +268,15 @@ void NoteBox::joinEmptyPiece() {
     if (!continuesBefore && !continues(block.next()))
         return;
     cursor.joinPreviousEditBlock();
-    if (continuesBefore)
+    if (continuesBefore) {
         cursor.deletePreviousChar();
-    else
+    } else {
+        // Deleting an empty paragraph's break keeps the next one's format.
         cursor.deleteChar();
+        QTextBlockFormat format = cursor.blockFormat();
+        format.clearProperty(continuesLine);
+        cursor.setBlockFormat(format);
+    }
     cursor.endEditBlock();
     setTextCursor(cursor);
 }
@@ -238,6 +317,7 @@ QMimeData* NoteBox::createMimeDataFromSelection() const {
 void NoteBox::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly() || !source->hasText())
         return;
+    const Edit edit(*this);
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -245,5 +325,4 @@ void NoteBox::insertFromMimeData(const QMimeData* source) {
     cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
-    joinEmptyPiece();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QPlainTextEdit>
 
+class QTextBlock;
 class QTextCursor;
 
 // A multi-line text box that stays quick with texts of many megabytes. The box
@@ -22,13 +23,24 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    class Edit;
     void breakLine();
     void joinEmptyPiece();
+    void setContinues(const QTextBlock& block, bool on);
     QString textBetween(int from, int to) const;
     static void insertText(QTextCursor& cursor, QStringView text);
+
+    // Where the user's edit under way began changing the text, and whether the
+    // paragraphs at and before the cursor went on the line before them.
+    int edits_ = 0;
+    int changedFrom_ = -1;
+    QList<std::pair<int, bool>> continuedBefore_;
 };

@@ -54,9 +54,9 @@ private slots:
 void tst_notes::longNoteEditedLineByLine_data() {
     QTest::addColumn<QString>("note");
     QTest::addColumn<QString>("step");
-    const QStringList all = {"select back", "select on",   "backspace", "delete",
-                             "enter",       "paste",       "undo",      "cut, undo",
-                             "clear lines", "triple click"};
+    const QStringList all = {"select back", "select on",    "backspace",  "delete",
+                             "enter",       "paste",        "undo",       "cut, undo",
+                             "clear lines", "triple click", "end, enter", "cut lines"};
     // A character of two code units, or of a letter and an accent, is never
     // cut in two: the box shows and selects it whole.
     const QList<std::tuple<const char*, QString, QStringList>> notes = {
@@ -110,6 +110,24 @@ void tst_notes::longNoteEditedLineByLine() {
         QVERIFY(note.split('\n').contains(line));
         return;
     }
+    if (step == "cut lines") {
+        // From the start of the second line shown to three lines before the end.
+        key(Qt::Key_Home, Qt::ControlModifier);
+        key(Qt::Key_Down);
+        key(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+        const qsizetype first = copied().size();
+        key(Qt::Key_Home, Qt::ControlModifier);
+        key(Qt::Key_Down);
+        key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+        for (int i = 0; i < 3; ++i)
+            key(Qt::Key_Up, Qt::ShiftModifier);
+        key(Qt::Key_X, Qt::ControlModifier);
+        const QString cut = QGuiApplication::clipboard()->text();
+        QCOMPARE(note.mid(first, cut.size()), cut);
+        click(w.smdSave);
+        QCOMPARE(stored(h), note.left(first) + note.mid(first + cut.size()));
+        return;
+    }
     if (step == "paste") {
         key(Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(copied(), note);
@@ -157,6 +175,10 @@ void tst_notes::longNoteEditedLineByLine() {
             key(Qt::Key_Delete);
         } else if (step == "enter") {
             key(Qt::Key_Return);
+        } else if (step == "end, enter") {
+            key(Qt::Key_Up);
+            key(Qt::Key_End);
+            key(Qt::Key_Return);
         } else if (step == "clear lines") {
             key(Qt::Key_End, Qt::ShiftModifier);
             key(Qt::Key_Delete);
@@ -189,7 +211,8 @@ void tst_notes::longNoteEditedLineByLine() {
         QCOMPARE(now, QString(note.count('\n'), '\n'));
     } else if (step == "backspace" || step == "delete") {
         QCOMPARE(codePoints(note) - codePoints(now), steps);
-    } else if (step == "enter") {
+
+    } else if (step.endsWith(QLatin1String("enter"))) {
         QCOMPARE(now.count('\n'), note.count('\n') + steps);
         QCOMPARE(QString(now).remove('\n'), QString(note).remove('\n'));
     } else {
