@@ -250,8 +250,9 @@ void NoteBox::breakLine() {
         cursor.setBlockFormat(newLine);
         for (auto& [position, continued] : continuedBefore_)
             continued = continued && position != cursor.block().position();
-    } else
+    } else {
         cursor.insertBlock(newLine);
+    }
     cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
