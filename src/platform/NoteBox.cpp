@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
@@ -57,6 +58,10 @@ int breakAt(QStringView text, qsizetype i) {
     default:
         return 0;
     }
+}
+
+bool inWord(QChar c) {
+    return c.isLetterOrNumber() || c.isMark() || c == u'_';
 }
 
 bool hasLongLine(QStringView text) {
@@ -305,7 +310,52 @@ void NoteBox::mousePressEvent(QMouseEvent* e) {
     const bool lineBreak = withBreak && last.next().isValid();
     cursor.setPosition(last.position() + last.length() - (lineBreak ? 0 : 1),
                        QTextCursor::KeepAnchor);
+    selectInPlace(cursor);
+}
+
+// Selects without scrolling, so that the text under the pointer stays there
+// for the next click.
+void NoteBox::selectInPlace(const QTextCursor& cursor) {
+    const int top = verticalScrollBar()->value();
     setTextCursor(cursor);
+    verticalScrollBar()->setValue(top);
+}
+
+// A double click selects the word under the pointer, on both sides of a
+// piece's end when the word runs on over it.
+void NoteBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    QPlainTextEdit::mouseDoubleClickEvent(e);
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return;
+    int from = cursor.selectionStart();
+    int to = cursor.selectionEnd();
+    for (QTextBlock b = document()->findBlock(from);
+         from == b.position() && continues(b) && inWord(document()->characterAt(from));
+         b = document()->findBlock(from)) {
+        const QString before = b.previous().text();
+        qsizetype start = before.size();
+        while (start > 0 && inWord(before[start - 1]))
+            --start;
+        if (start == before.size())
+            break;
+        from = b.previous().position() + int(start);
+    }
+    for (QTextBlock b = document()->findBlock(to);
+         to == b.position() + b.length() - 1 && continues(b.next()) &&
+         inWord(document()->characterAt(to - 1));
+         b = document()->findBlock(to)) {
+        const QString after = b.next().text();
+        qsizetype end = 0;
+        while (end < after.size() && inWord(after[end]))
+            ++end;
+        if (end == 0)
+            break;
+        to = b.next().position() + int(end);
+    }
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    selectInPlace(cursor);
 }
 
 QMimeData* NoteBox::createMimeDataFromSelection() const {

@@ -25,6 +25,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     QMimeData* createMimeDataFromSelection() const override;
@@ -35,6 +36,7 @@ private:
     void breakLine();
     void joinEmptyPiece();
     void setContinues(const QTextBlock& block, bool on);
+    void selectInPlace(const QTextCursor& cursor);
     QString textBetween(int from, int to) const;
     static void insertText(QTextCursor& cursor, QStringView text);
 

@@ -2,6 +2,7 @@
 #include "support/Harness.h"
 
 #include <QClipboard>
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 namespace {
@@ -56,7 +57,8 @@ void tst_notes::longNoteEditedLineByLine_data() {
     QTest::addColumn<QString>("step");
     const QStringList all = {"select back", "select on",    "backspace",  "delete",
                              "enter",       "paste",        "undo",       "cut, undo",
-                             "clear lines", "triple click", "end, enter", "cut lines"};
+                             "clear lines", "triple click", "end, enter", "cut lines",
+                             "double click"};
     // A character of two code units, or of a letter and an accent, is never
     // cut in two: the box shows and selects it whole.
     const QList<std::tuple<const char*, QString, QStringList>> notes = {
@@ -97,6 +99,12 @@ void tst_notes::longNoteEditedLineByLine() {
         key(Qt::Key_Z, Qt::ControlModifier);
         click(w.smdSave);
         QCOMPARE(stored(h), note);
+        return;
+    }
+    if (step == "double click") {
+        const QPoint middle = w.Text5->mapTo(&w, w.Text5->rect().center());
+        QTest::mouseDClick(window, Qt::LeftButton, {}, middle);
+        QVERIFY(note.split(QRegularExpression("\\W+")).contains(copied()));
         return;
     }
     if (step == "triple click") {
