@@ -147,11 +147,8 @@ void pList::Form_Load() {
 
 void pList::Refresh_Click(qint16) {
     const HandlerScope scope;
-    reportUnstorableEdits();
     resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
     const bool opened = openWholeTable();
-    if (opened)
-        resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     List1->clear();
     if (opened)
         fillList(QStringLiteral("pName"), false);
@@ -163,10 +160,12 @@ void pList::Refresh_Click(qint16) {
     Globals::listDisplayMode = 1;
 }
 
-// Points Data1 at the current list's whole table. A list that cannot be opened
-// leaves nothing of the list open before (unless an edit is still waiting to be
-// stored), so the window never lists or deletes another file's contacts.
+// Points Data1 at the current list's whole table and shares its records. A list
+// that cannot be opened leaves nothing of the list open before (unless an edit
+// is still waiting to be stored), so the window never lists or deletes another
+// file's contacts.
 bool pList::openWholeTable() {
+    reportUnstorableEdits();
     // Text typed while no list is open; a failed open puts it back.
     const QStringList typed = fieldTexts();
     const bool typedWithoutList = !Data1->hasRecordset() && !typed.join(QString()).isEmpty();
@@ -192,6 +191,8 @@ bool pList::openWholeTable() {
             Data1->showCurrent();
         }
     }
+    if (opened)
+        resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     return opened;
 }
 
@@ -309,10 +310,7 @@ void pList::LoadCompany_Click(qint16) {
 // names are listed only when not empty.
 void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
     const HandlerScope scope;
-    reportUnstorableEdits();
     const bool opened = openWholeTable();
-    if (opened)
-        resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     resumeStep([this] {
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
             List1->clear();

@@ -2,10 +2,9 @@
 
 #include "Database.h"
 #include "MsgBox.h"
+#include "NoteBox.h"
 #include "Recordset.h"
 #include "RunError.h"
-
-#include "NoteBox.h"
 
 #include <QLineEdit>
 

@@ -22,6 +22,15 @@ constexpr int continuesLine = QTextFormat::UserProperty + 1;
 constexpr qsizetype longestWhole = 8192;
 constexpr qsizetype pieceLength = longestWhole / 2;
 
+// A paragraph format, marked as going on the line of the paragraph before or not.
+QTextBlockFormat marked(QTextBlockFormat format, bool continued) {
+    if (continued)
+        format.setProperty(continuesLine, true);
+    else
+        format.clearProperty(continuesLine);
+    return format;
+}
+
 bool continues(const QTextBlock& block) {
     return block.isValid() && block.blockFormat().boolProperty(continuesLine);
 }
@@ -116,14 +125,9 @@ NoteBox::NoteBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void NoteBox::setContinues(const QTextBlock& block, bool on) {
-    QTextBlockFormat format = block.blockFormat();
-    if (on)
-        format.setProperty(continuesLine, true);
-    else
-        format.clearProperty(continuesLine);
     QTextCursor cursor(block);
     cursor.joinPreviousEditBlock();
-    cursor.setBlockFormat(format);
+    cursor.setBlockFormat(marked(block.blockFormat(), on));
     cursor.endEditBlock();
 }
 
@@ -164,10 +168,8 @@ QString NoteBox::textBetween(int from, int to) const {
 // Inserts text at the cursor: a line break begins a paragraph, a long line goes
 // in as pieces that continue each other.
 void NoteBox::insertText(QTextCursor& cursor, QStringView text) {
-    QTextBlockFormat newLine = cursor.blockFormat();
-    newLine.clearProperty(continuesLine);
-    QTextBlockFormat sameLine = newLine;
-    sameLine.setProperty(continuesLine, true);
+    const QTextBlockFormat newLine = marked(cursor.blockFormat(), false);
+    const QTextBlockFormat sameLine = marked(newLine, true);
     qsizetype start = 0;
     for (qsizetype i = 0;; ++i) {
         const int breakLength = i < text.size() ? breakAt(text, i) : 0;
@@ -249,10 +251,10 @@ void NoteBox::breakLine() {
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    QTextBlockFormat newLine = cursor.blockFormat();
-    newLine.clearProperty(continuesLine);
+    const QTextBlockFormat newLine = marked(cursor.blockFormat(), false);
     if (cursor.atBlockStart() && continues(cursor.block())) {
         cursor.setBlockFormat(newLine);
+        // The mark changed on purpose: the edit must not put the old one back.
         for (auto& [position, continued] : continuedBefore_)
             continued = continued && position != cursor.block().position();
     } else {
@@ -279,9 +281,7 @@ void NoteBox::joinEmptyPiece() {
     } else {
         // Deleting an empty paragraph's break keeps the next one's format.
         cursor.deleteChar();
-        QTextBlockFormat format = cursor.blockFormat();
-        format.clearProperty(continuesLine);
-        cursor.setBlockFormat(format);
+        cursor.setBlockFormat(marked(cursor.blockFormat(), false));
     }
     cursor.endEditBlock();
     setTextCursor(cursor);
