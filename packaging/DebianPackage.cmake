@@ -11,6 +11,9 @@ looks up North American telephone area codes and imports contacts from
 vCard files. Each user's lists are kept in ~/.local/share/Quillary.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Debian policy's modes, whatever the umask of the checkout that built it.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillary.org/")

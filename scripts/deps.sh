@@ -8,7 +8,7 @@ packages=(
     libsqlitecpp-dev libsqlite3-dev
     fonts-liberation2 fonts-dejavu-core
     clang-format
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian
     xvfb openbox xdotool x11-utils sqlite3
 )
 missing=()

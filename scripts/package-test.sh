@@ -18,6 +18,12 @@ make package BUILD="$build" >/dev/null
 deb=$(ls -t "$PWD/$build"/quillary_*_*.deb | head -n 1)
 echo "package: $(basename "$deb"), depends: $(dpkg-deb -f "$deb" Depends)"
 
+# Checked as a distribution's packager checks it: any error or warning fails.
+# Overridden tags: none.
+lintian_out=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1) ||
+    { echo "$lintian_out" >&2; fail "lintian rejects $(basename "$deb")"; }
+echo "lintian: no error or warning"
+
 work=$(mktemp -d)
 cleanup() {
     dpkg -s quillary >/dev/null 2>&1 && apt-get remove -y -qq quillary >/dev/null
@@ -29,7 +35,7 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$
 share=/usr/share
 desktop-file-validate "$share/applications/$id.desktop"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" >/dev/null
-for f in "$share/man/man1/quillary.1" "$share"/icons/hicolor/{16x16,32x32,48x48,128x128,256x256}/apps/$id.png; do
+for f in "$share/man/man1/quillary.1.gz" "$share/doc/quillary/copyright" "$share/doc/quillary/changelog.gz" "$share"/icons/hicolor/{16x16,32x32,48x48,128x128,256x256}/apps/$id.png; do
     [ -f "$f" ] || fail "missing $f"
 done
 
