@@ -198,6 +198,12 @@ void tst_addressbooks::mailProgramBook_data() {
         << thunderbird(tb12) + QStringList{".thunderbird/4nodpf3y.default/abook.sqlite=" +
                                            QStringLiteral("tb-old-v1-12.sqlite")}
         << tb << false << twelve << pab << QStringList{};
+    QTest::newRow("no install recorded: the profile marked Default=1")
+        << QStringList{".thunderbird/profiles.ini=text:[Profile0]\nPath=a\nIsRelative=1\n"
+                       "[Profile1]\nPath=b\nIsRelative=1\nDefault=1\n",
+                       ".thunderbird/a/abook.sqlite=tb-testdata-cardForEmail.sqlite",
+                       ".thunderbird/b/abook.sqlite=" + tb12}
+        << tb << false << twelve << pab << QStringList{};
     QTest::newRow("Evolution, the default")
         << thunderbird("tb-testdata-cardForEmail.sqlite") + evolution(eds12) << evo << false
         << twelve << personal << QStringList{};
@@ -237,10 +243,10 @@ void tst_addressbooks::mailProgramBook() {
         const QString target = home.filePath(file.section(u'=', 0, 0));
         const QString source = file.section(u'=', 1);
         QVERIFY(QDir().mkpath(QFileInfo(target).path()));
-        if (source == "damaged") {
+        if (source == "damaged" || source.startsWith("text:")) {
             QFile out(target);
             QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(QByteArray(8192, '\x5a'));
+            out.write(source == "damaged" ? QByteArray(8192, '\x5a') : source.mid(5).toUtf8());
         } else {
             QVERIFY(QFile::copy(dataDir + source, target));
             QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
