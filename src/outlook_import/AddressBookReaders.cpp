@@ -184,15 +184,16 @@ QList<ContactCard> readEvolution(const QString& path) {
     };
     // A book kept in WAL mode cannot be read in place without an index file
     // beside it: such a book is read from a copy.
-    QFile header(path);
-    if (header.open(QIODevice::ReadOnly)) {
-        const QByteArray start = header.read(20);
-        if (start.size() == 20 && start[18] == 2) {
-            const QTemporaryDir dir;
-            const QString copy = copyBook(path, dir);
-            SQLite::Database db(QFile::encodeName(copy).toStdString(), SQLite::OPEN_READWRITE);
-            return readFrom(db);
-        }
+    // (Closed before SQLite opens the book: closing another handle of a file
+    // would drop the locks SQLite holds on it.)
+    QByteArray start;
+    if (QFile header(path); header.open(QIODevice::ReadOnly))
+        start = header.read(20);
+    if (start.size() == 20 && start[18] == 2) {
+        const QTemporaryDir dir;
+        const QString copy = copyBook(path, dir);
+        SQLite::Database db(QFile::encodeName(copy).toStdString(), SQLite::OPEN_READWRITE);
+        return readFrom(db);
     }
     const QByteArray uri = "file:" + QUrl::toPercentEncoding(path, "/") + "?mode=ro";
     SQLite::Database db(uri.constData(), SQLite::OPEN_READONLY | SQLite::OPEN_URI, busyTimeoutMs);

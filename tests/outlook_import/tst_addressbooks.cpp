@@ -358,6 +358,8 @@ void tst_addressbooks::readersAgainstModel() {
         SQLite::Database evo(evoBook.toStdString(), SQLite::OPEN_READWRITE);
         tb.exec("DELETE FROM properties");
         evo.exec("DELETE FROM folder_id");
+        if (round % 2) // a book in WAL mode is read from a copy too
+            evo.exec("PRAGMA journal_mode=WAL");
         SQLite::Statement addProperty(tb, "INSERT INTO properties VALUES (?, ?, ?)");
         SQLite::Statement addVCard(evo, "INSERT INTO folder_id (uid, vcard) VALUES (?, ?)");
         QStringList model;
