@@ -42,7 +42,6 @@ QHash<QString, CachedBook>& cache() {
     static QHash<QString, CachedBook> books;
     return books;
 }
-int booksRead = 0;
 
 } // namespace
 
@@ -52,7 +51,6 @@ Reading read(const AddressBookPlace& place) {
     if (known != cache().constEnd() && known->look == look &&
         (!known->reading.folder || known->reading.folder->name() == place.name))
         return known->reading;
-    ++booksRead;
     Reading reading;
     try {
         const QList<ContactCard> cards = place.kind == AddressBookPlace::Kind::Thunderbird
@@ -70,10 +68,6 @@ QString failureMessage(const AddressBookPlace& place, const QString& reason) {
     return QStringLiteral("The address book '%1' of %2 cannot be read:\r\n%3\r\n(%4)\r\n\r\n"
                           "The contacts are read from the next address book instead.")
         .arg(place.name, place.program, place.path, reason);
-}
-
-int readCount() {
-    return booksRead;
 }
 
 void clearCache() {

@@ -24,8 +24,6 @@ Reading read(const AddressBookPlace& place);
 // source is used instead.
 QString failureMessage(const AddressBookPlace& place, const QString& reason);
 
-// How many times a book's files have been read since the process started.
-int readCount();
 // Forgets every book read so far.
 void clearCache();
 
