@@ -3,6 +3,7 @@
 
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
+#include "outlook_import/AddressBooks.h"
 #include "outlook_import/MailStore.h"
 #include "outlook_import/frmContacts.h"
 #include "outlook_import/modOutLook.h"
@@ -53,6 +54,10 @@ bool writeStore(const QString& folder, int files) {
             return false;
     }
     return true;
+}
+
+QString addressBookData(const char* name) {
+    return QStringLiteral(QUILLARY_SOURCE_DIR "/tests/data/addressbooks/") + QLatin1String(name);
 }
 
 qint64 storedCount(const QString& path) {
@@ -106,10 +111,129 @@ void benchFolder(BenchTable& table, const QString& root, int files) {
     closeDialog();
 }
 
+// A book of each mail program with the schema of a store the program wrote,
+// emptied and filled with generated contacts; placed where the program keeps it.
+bool writeThunderbirdBook(const QString& home, int contacts) {
+    const QString profile = home + QStringLiteral("/.thunderbird/bench.default");
+    const QString book = profile + QStringLiteral("/abook.sqlite");
+    QFile ini(home + QStringLiteral("/.thunderbird/profiles.ini"));
+    if (!QDir().mkpath(profile) || !QFile::copy(addressBookData("tb-real-abook-12.sqlite"), book) ||
+        !QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner) ||
+        !ini.open(QIODevice::WriteOnly) ||
+        !ini.write("[Profile0]\nName=bench\nIsRelative=1\nPath=bench.default\nDefault=1\n"))
+        return false;
+    SQLite::Database db(QFile::encodeName(book).toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction transaction(db);
+    db.exec("DELETE FROM properties");
+    SQLite::Statement add(db, "INSERT INTO properties VALUES (?, ?, ?)");
+    for (int i = 0; i < contacts; ++i) {
+        const std::string card = "card-" + std::to_string(i);
+        const QByteArray n = QByteArray::number(i);
+        const std::pair<const char*, QByteArray> properties[] = {
+            {"DisplayName", "Contact " + n.rightJustified(6, '0') + " Example"},
+            {"PrimaryEmail", "contact" + n + "@example.org"},
+            {"_vCard", cardText(i)}};
+        for (const auto& [name, value] : properties) {
+            add.bind(1, card);
+            add.bind(2, name);
+            add.bind(3, value.toStdString());
+            add.exec();
+            add.reset();
+        }
+    }
+    transaction.commit();
+    return true;
+}
+
+bool writeEvolutionBook(const QString& home, int contacts) {
+    const QString folder = home + QStringLiteral("/.local/share/evolution/addressbook/system");
+    const QString book = folder + QStringLiteral("/contacts.db");
+    if (!QDir().mkpath(folder) || !QFile::copy(addressBookData("eds-contacts-12.db"), book) ||
+        !QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner))
+        return false;
+    SQLite::Database db(QFile::encodeName(book).toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction transaction(db);
+    db.exec("DELETE FROM folder_id");
+    SQLite::Statement add(db, "INSERT INTO folder_id (uid, full_name, vcard) VALUES (?, ?, ?)");
+    for (int i = 0; i < contacts; ++i) {
+        add.bind(1, "pas-id-" + std::to_string(i));
+        add.bind(2, "contact " + std::to_string(i) + " example");
+        add.bind(3, cardText(i).toStdString());
+        add.exec();
+        add.reset();
+    }
+    transaction.commit();
+    return true;
+}
+
+// While it lives, the process sees home as the user's home folder (HOME and the
+// XDG folders), so no mail program of the real user is read.
+class FakeHome {
+public:
+    explicit FakeHome(const QString& home) {
+        const QList<QPair<const char*, QString>> environment = {
+            {"HOME", home},
+            {"XDG_DATA_HOME", home + QStringLiteral("/.local/share")},
+            {"XDG_CONFIG_HOME", home + QStringLiteral("/.config")},
+            {"XDG_CONFIG_DIRS", home + QStringLiteral("/etc")},
+            {"XDG_DATA_DIRS", home + QStringLiteral("/usr")}};
+        for (const auto& [name, value] : environment) {
+            saved_.append({name, qgetenv(name)});
+            qputenv(name, QFile::encodeName(value));
+        }
+    }
+    ~FakeHome() {
+        for (const auto& [name, value] : saved_)
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    FakeHome(const FakeHome&) = delete;
+    FakeHome& operator=(const FakeHome&) = delete;
+
+private:
+    QList<QPair<const char*, QByteArray>> saved_;
+};
+
+// Lists a mail program's book of 10,000 contacts and clicks contacts all over the list.
+void benchMailProgramBook(BenchTable& table, const QString& program) {
+    QTemporaryDir home;
+    const FakeHome fake(home.path());
+    const bool written = program == QLatin1String("Thunderbird")
+                             ? writeThunderbirdBook(home.path(), contactCount)
+                             : writeEvolutionBook(home.path(), contactCount);
+    if (!written) {
+        table.add(QStringLiteral("import: writing a %1 book").arg(program),
+                  QStringLiteral("failed"));
+    } else {
+        AddressBooks::clearCache();
+        const double list = secondsOf([] { modOutLook::GetOutlookContacts(); });
+        frmContacts* form = frmContacts::loaded();
+        const int listed = form ? form->lstContacts->count() : 0;
+        table.add(QStringLiteral("import: list 10,000 contacts from %1's book (%2 listed)")
+                      .arg(program)
+                      .arg(listed),
+                  seconds(list), QStringLiteral("<= 1 s"), list <= 1.0 && listed == contactCount);
+        std::vector<double> clicks;
+        for (int i = 0; form && listed > 0 && i < 101; ++i) {
+            const int row = int((qint64(i) * 7919) % listed);
+            clicks.push_back(secondsOf([form, row] { form->lstContacts->setCurrentRow(row); }));
+        }
+        std::sort(clicks.begin(), clicks.end());
+        const double median = clicks.empty() ? 0 : clicks[clicks.size() / 2];
+        table.add(QStringLiteral("import: click a contact of %1's book, median / worst of 101")
+                      .arg(program),
+                  millis(median) + QStringLiteral(" / ") +
+                      millis(clicks.empty() ? 0 : clicks.back()),
+                  QStringLiteral("median <= 5 ms"), !clicks.empty() && median <= 0.005);
+        closeDialog();
+    }
+    AddressBooks::clearCache();
+}
+
 } // namespace
 
 void benchImport(BenchTable& table) {
     QTemporaryDir dir;
+    const FakeHome noMailProgram(dir.filePath(QStringLiteral("home")));
     const QString store = dir.filePath(QStringLiteral("Mail"));
     const QString appFolder = dir.filePath(QStringLiteral("app"));
     const QString list = QStringLiteral("Bench.mdb");
@@ -160,6 +284,8 @@ void benchImport(BenchTable& table) {
         benchFolder(table, folderDir.path(), files);
     }
     MailStore::clearCache();
+    for (const QString& program : {QStringLiteral("Thunderbird"), QStringLiteral("Evolution")})
+        benchMailProgramBook(table, program);
     Globals::currentListName = savedList;
     modOutLook::setStoreRootForTesting(QString());
     AppFolder::setProgramFolderForTesting(QString());

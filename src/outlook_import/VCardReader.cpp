@@ -395,7 +395,8 @@ QString withoutNul(QString text) {
 }
 
 // Builds the card's values from its lines (nested cards already removed).
-ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines) {
+ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
+                      VCardReader::AddressChoice choice) {
     // The version decides how folded lines join; it may come anywhere in the card.
     Version version = Version::V30;
     for (const LineRef& l : lines) {
@@ -434,7 +435,8 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines)
 
     ContactCard card;
     bool haveFn = false, haveN = false, haveOrg = false, haveEmail = false, havePhone = false;
-    bool haveAdr = false, havePreferredAdr = false;
+    bool haveAdr = false;
+    int adrRank = 0;
     QString nameFallback, org;
     QStringList address;
     Property prop;
@@ -470,11 +472,14 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines)
                 haveEmail = !email.isEmpty();
             }
         } else if (name == "ADR") {
-            const bool preferred = typesOf(prop).contains("PREF");
-            if (!haveAdr || (preferred && !havePreferredAdr)) {
+            const QList<QByteArray> types = typesOf(prop);
+            const int rank = choice == VCardReader::AddressChoice::Preferred
+                                 ? int(types.contains("PREF"))
+                                 : int(types.contains("HOME"));
+            if (!haveAdr || rank > adrRank) {
                 address = decode.components(prop.value);
                 haveAdr = true;
-                havePreferredAdr = preferred;
+                adrRank = rank;
             }
         } else if (name == "TEL") {
             if (!havePhone) {
@@ -687,7 +692,7 @@ QList<ContactCard> VCardReader::readFile(const QString& path) {
     return readData(data);
 }
 
-QList<ContactCard> VCardReader::readData(const QByteArray& data) {
+QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice choice) {
     const QByteArray text = normalizeEncoding(data);
     const std::vector<LineRef> lines = splitLines(text);
 
@@ -698,7 +703,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data) {
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
 
     auto finishCard = [&]() {
-        cards.push_back(buildCard(text, cardLines));
+        cards.push_back(buildCard(text, cardLines, choice));
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;

@@ -19,7 +19,12 @@ public:
 
     // Regular files only: a device, pipe or folder gives no cards.
     static QList<ContactCard> readFile(const QString& path);
-    static QList<ContactCard> readData(const QByteArray& data);
+    // Which address fills the card's address fields: the first one marked
+    // preferred (as a mail program's export marks its mailing address), or the
+    // first home address (as a mail program's own book is shown); else the first.
+    enum class AddressChoice { Preferred, Home };
+    static QList<ContactCard> readData(const QByteArray& data,
+                                       AddressChoice choice = AddressChoice::Preferred);
 
     // Decoding helpers, public so they can be checked on their own.
     static QString decodeWindows1252(QByteArrayView bytes);

@@ -1,8 +1,11 @@
 #include "modOutLook.h"
 
+#include "outlook_import/AddressBooks.h"
 #include "outlook_import/BusyProgress.h"
+#include "outlook_import/MailPrograms.h"
 #include "outlook_import/MailStore.h"
 #include "outlook_import/frmContacts.h"
+#include "platform/MsgBox.h"
 #include "platform/Resume.h"
 
 #include <QHash>
@@ -10,6 +13,7 @@
 #include <QListWidget>
 
 #include <memory>
+#include <utility>
 
 namespace modOutLook {
 namespace {
@@ -49,6 +53,25 @@ QString g_heldDefaultName;
 // Reports each file of the folder while a listing reads it.
 MailStore::Progress g_progress;
 
+// Books of the mail program that could not be read by the last connection,
+// each as the message telling the user so.
+QStringList g_unreadBooks;
+
+// The contacts folder is the personal address book of the user's mail
+// program, where there is one; the first book that can be read is used.
+void openMailProgramBook() {
+    g_unreadBooks.clear();
+    for (const AddressBookPlace& place : MailPrograms::addressBooks()) {
+        const AddressBooks::Reading reading = AddressBooks::read(place);
+        if (reading.folder) {
+            olContactsFolder = reading.folder;
+            olDefaultContacts = place.name;
+            return;
+        }
+        g_unreadBooks << AddressBooks::failureMessage(place, reading.failure);
+    }
+}
+
 // position: the item the connection is opened for; 0 for the whole folder.
 void openConnection(qint32 position = 0) {
     if (g_holdDepth > 0 && g_held) {
@@ -62,17 +85,24 @@ void openConnection(qint32 position = 0) {
             olApp->setProgress(g_progress);
         });
         resumeStep([] { olNameSpace = olApp.get(); });
-        resumeStep([position] {
-            if (!olNameSpace)
-                olContactsFolder = nullptr;
-            else if (position > 0)
-                olContactsFolder = olNameSpace->folderHolding(topLevelName, contactsName, position);
-            else
-                olContactsFolder = olNameSpace->folder(topLevelName, contactsName);
-        });
-        resumeStep([] {
-            olDefaultContacts = olNameSpace ? olNameSpace->defaultContactsFolderName() : QString();
-        });
+        olContactsFolder = nullptr;
+        olDefaultContacts.clear();
+        resumeStep(openMailProgramBook);
+        if (!olContactsFolder) {
+            resumeStep([position] {
+                if (!olNameSpace)
+                    olContactsFolder = nullptr;
+                else if (position > 0)
+                    olContactsFolder =
+                        olNameSpace->folderHolding(topLevelName, contactsName, position);
+                else
+                    olContactsFolder = olNameSpace->folder(topLevelName, contactsName);
+            });
+            resumeStep([] {
+                olDefaultContacts =
+                    olNameSpace ? olNameSpace->defaultContactsFolderName() : QString();
+            });
+        }
         if (g_holdDepth > 0) {
             g_held = true;
             g_heldFolder = olContactsFolder;
@@ -121,10 +151,15 @@ QString storeRoot() {
 
 void GetOutlookContacts() {
     frmContacts* form = frmContacts::instance();
-    BusyProgress busy(form, QStringLiteral("Reading the contacts..."));
-    g_progress = [&busy](qsizetype done, qsizetype total) { busy.step(done, total); };
-    openConnection();
-    g_progress = nullptr;
+    {
+        BusyProgress busy(form, QStringLiteral("Reading the contacts..."));
+        g_progress = [&busy](qsizetype done, qsizetype total) { busy.step(done, total); };
+        openConnection();
+        g_progress = nullptr;
+    }
+    // Told once the reading is over, so the busy pointer is gone meanwhile.
+    for (const QString& message : std::exchange(g_unreadBooks, {}))
+        MsgBox::show(message, MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
     QStringList names;
     QStringList addresses;
     QList<qint32> positions;

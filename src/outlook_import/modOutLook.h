@@ -1,10 +1,13 @@
 #pragma once
 #include <QString>
 
-// The only place that reads the user's address book (the mail store's
-// "Personal Folders" -> "Contacts" folder). It writes what it reads straight
-// into the import window frmContacts. Every procedure runs with errors
-// ignored: a store that cannot be read behaves as an empty folder.
+// The only place that reads the user's address book: the personal address
+// book of the user's mail program (Thunderbird, or Evolution and GNOME
+// Contacts), else the mail store's "Personal Folders" -> "Contacts" folder of
+// vCard files. It writes what it reads straight into the import window
+// frmContacts. Every procedure runs with errors ignored: a store that cannot be
+// read behaves as an empty folder; a mail program's book that cannot be read is
+// reported once when the contacts are listed, and the next source is used.
 namespace modOutLook {
 
 // Appends one entry per listable contact to lstContacts and lstEmail, sets the

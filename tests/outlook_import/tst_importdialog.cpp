@@ -152,6 +152,7 @@ private:
     void selectContacts(const QList<int>& rows);
     void addSelected();
 
+    QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_store;
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<pList> m_main;
@@ -159,6 +160,10 @@ private:
 
 void tst_importdialog::initTestCase() {
     MsgBox::setScripted(true);
+    // A home without mail programs: the vCard folder is the address book.
+    for (const char* name :
+         {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"})
+        qputenv(name, QFile::encodeName(m_home.path()));
 }
 
 void tst_importdialog::init() {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "outlook_import/ContactCard.h"
+
+#include <QList>
+#include <QString>
+
+namespace SQLite {
+class Database;
+}
+
+// Reads the contacts of a mail program's address book file without changing
+// it: nothing is written, created or held locked beside it. Failures (a file
+// that is no database, a damaged or unreadable one) throw std::exception
+// whose text says what went wrong.
+namespace AddressBookReaders {
+
+// Thunderbird's abook.sqlite. The file and its -wal (where the newest contacts
+// may be while Thunderbird runs) are copied into a private temporary folder and
+// the copy is read, since Thunderbird keeps its own files locked.
+QList<ContactCard> readThunderbird(const QString& path);
+// The contacts of an open Thunderbird book: one card per properties.card, in
+// the order the cards were first stored.
+QList<ContactCard> thunderbirdCards(SQLite::Database& db);
+
+// Evolution's (and GNOME Contacts') contacts.db, opened read-only with a busy
+// timeout, so a write by the address book service is waited for.
+QList<ContactCard> readEvolution(const QString& path);
+
+} // namespace AddressBookReaders
