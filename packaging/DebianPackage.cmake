@@ -8,6 +8,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "phonebook of contact lists")
 set(CPACK_PACKAGE_DESCRIPTION "Quillary keeps your contacts in phonebook lists, shows them sorted by name
 and lets you edit them in place. It switches, creates and copies lists,
 looks up North American telephone area codes and imports contacts from
+the address book of Thunderbird, Evolution or GNOME Contacts, or from
 vCard files. Each user's lists are kept in ~/.local/share/Quillary.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
