@@ -197,6 +197,11 @@ int run(const char* path, const char* wanted, int fd) {
         writeAll(fd, out);
         return 3;
     }
+    // Rows the table definition counts but no page held: pages are missing.
+    if (rows != table->num_rows) {
+        writeAll(fd, out);
+        return 3;
+    }
     out += AccessStream::End;
     AccessStream::putU32(out, rows);
     return writeAll(fd, out) ? 0 : 4;

@@ -40,9 +40,9 @@ bool bringIn(QWidget* owner, const QString& path, const QString& table) {
         hooks.password = [owner](const QString& fileName, bool again) {
             return askPassword(owner, fileName, again);
         };
-        hooks.progress = [&busy](qint64 done, qint64 total) {
+        hooks.progress = [&busy](qint64 steps, qint64 total) {
             // Counted in contacts: each is read once and written once.
-            busy.step(qsizetype(done / 2), qsizetype(total / 2));
+            busy.step(qsizetype(steps / 2), qsizetype(total / 2));
         };
         done = AccessConversion::convert(path, table, hooks);
     } catch (const AccessConversion::Refused& e) {

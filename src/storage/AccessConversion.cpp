@@ -13,7 +13,9 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -24,7 +26,8 @@ static void initSchemaResource() {
 
 namespace AccessConversion {
 namespace {
-int timeLimitMs = 120000;
+// A reader that sends nothing for this long is taken to hang.
+int timeLimitMs = 15000;
 int failingStep = 0;
 ReaderCounts counts;
 constexpr std::size_t maxStreamBytes = std::size_t(1) << 31;
@@ -193,15 +196,16 @@ private:
     qint64 expected_ = 0;
 };
 
-// A new list file being written in the folder under a hidden name; removed
-// unless it was put in place.
+// A new file written beside the Access file at path under a hidden name;
+// removed unless it was put in place.
 class NewList {
 public:
-    explicit NewList(const QString& folder) {
-        QByteArray pattern = QFile::encodeName(folder + QStringLiteral("/.quillary-access-XXXXXX"));
+    explicit NewList(const QString& path) {
+        QByteArray pattern = QFile::encodeName(QFileInfo(path).absolutePath() +
+                                               QStringLiteral("/.quillary-access-XXXXXX"));
         const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0)
-            notWritable(folder + QStringLiteral("/x"), errno);
+            notWritable(path, errno);
         ::fchmod(fd, defaultMode());
         ::close(fd);
         path_ = pattern;
@@ -300,7 +304,7 @@ void writeList(const QString& path, const QString& tableName, const Table& t,
         for (std::size_t c = 0; c < width; ++c) {
             const auto& field = t.cells[std::size_t(r) * width + c];
             if (field)
-                insert.bindNoCopy(int(c) + 1, field->data(), int(field->size()));
+                insert.bind(int(c) + 1, *field);
             else
                 insert.bind(int(c) + 1);
         }
@@ -347,7 +351,7 @@ QString keepOriginal(const QString& path) {
         if (errno != EPERM && errno != EXDEV && errno != EMLINK && errno != ENOTSUP)
             notWritable(path, errno);
         // No links here: a complete copy, then its name (never replacing one).
-        NewList copy(folder);
+        NewList copy(path);
         QFile::remove(copy.path());
         if (!QFile::copy(path, copy.path()))
             notWritable(path, EIO);
@@ -389,18 +393,23 @@ Table read(const QString& path, const QString& table,
     QProcess reader;
     reader.setProgram(readerPath());
     reader.setArguments({path, table});
-    reader.setStandardErrorFile(QProcess::nullDevice());
+    // The reader's complaints about a damaged file mean nothing to the user;
+    // QUILLARY_ACCESS_READER_LOG keeps them for whoever examines the reader.
+    const QString log = qEnvironmentVariable("QUILLARY_ACCESS_READER_LOG");
+    reader.setStandardErrorFile(log.isEmpty() ? QProcess::nullDevice() : log, QIODevice::Append);
     reader.setStandardInputFile(QProcess::nullDevice());
     ++counts.runs;
     reader.start();
     if (!reader.waitForStarted(10000))
         damaged(path);
-    QElapsedTimer clock;
-    clock.start();
+    QElapsedTimer quiet;
+    quiet.start();
     std::size_t received = 0;
     for (;;) {
         reader.waitForReadyRead(50);
         const QByteArray bytes = reader.readAllStandardOutput();
+        if (!bytes.isEmpty())
+            quiet.restart();
         received += std::size_t(bytes.size());
         parser.feed(bytes);
         if (progress && parser.expectedRows() > 0)
@@ -411,7 +420,7 @@ Table read(const QString& path, const QString& table,
             parser.feed(reader.readAllStandardOutput());
             break;
         }
-        if (clock.elapsed() > timeLimitMs) {
+        if (quiet.elapsed() > timeLimitMs) {
             ++counts.timeouts;
             break;
         }
@@ -457,6 +466,9 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
             again = true;
         }
     }
+    // A file cut short of a whole page has lost its end.
+    if (info.size() % (header.format == AccessHeader::Format::Jet3 ? 2048 : 4096) != 0)
+        damaged(path);
     if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
         notWritable(path, errno);
 
@@ -465,7 +477,7 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
         throw Refused(Refused::Reason::NotAList,
                       quoted(fileName) + QStringLiteral(" is not a phonebook list."));
 
-    NewList list(folder);
+    NewList list(path);
     try {
         if (failingStep == 1)
             throw SQLite::Exception("disk I/O error", SQLITE_IOERR);

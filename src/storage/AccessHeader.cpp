@@ -3,6 +3,7 @@
 #include <QFile>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace {
 // The header from offset 0x18 on is scrambled with RC4 under this fixed key.
