@@ -80,8 +80,10 @@ inline QStringList storedLines(const QString& path, const QString& table,
 
 // The names the main window lists for a table: every person name that is not null.
 inline QStringList tsvNames(const QStringList& lines) {
-    const int column =
-        int(lines.first().split(QLatin1Char('\t')).indexOf(QStringLiteral("pName"), 0));
+    const QStringList columns = lines.first().split(QLatin1Char('\t'));
+    qsizetype column = 0;
+    while (columns.at(column).compare(QLatin1String("pName"), Qt::CaseInsensitive) != 0)
+        ++column;
     QStringList names;
     for (const QString& line : lines.mid(1)) {
         const QString name = tsvField(line.split(QLatin1Char('\t')).at(column));
