@@ -34,8 +34,8 @@ bool bringIn(QWidget* owner, const QString& path, const QString& table) {
     const QFileInfo info(path);
     AccessConversion::Converted done;
     try {
-        BusyProgress busy(owner, QStringLiteral("Converting the Access list \"%1\" ...")
-                                     .arg(info.fileName()));
+        BusyProgress busy(
+            owner, QStringLiteral("Converting the Access list \"%1\" ...").arg(info.fileName()));
         AccessConversion::Hooks hooks;
         hooks.password = [owner](const QString& fileName, bool again) {
             return askPassword(owner, fileName, again);

@@ -178,7 +178,8 @@ void NewDB::makeList() {
         const QString templatePath =
             AppFolder::join(Globals::templateFolder, QString::fromLatin1(ListFiles::templateFile));
         // A template brought over from an Access installation becomes one of ours.
-        if (!AccessListPrompt::bringIn(this, templatePath, QString::fromLatin1(Globals::contactTable)))
+        if (!AccessListPrompt::bringIn(this, templatePath,
+                                       QString::fromLatin1(Globals::contactTable)))
             return;
         FileSystem::copy(templatePath, target);
         if (!main)

@@ -15,10 +15,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
-
 
 static void initSchemaResource() {
     Q_INIT_RESOURCE(schema);
@@ -294,8 +293,8 @@ void writeList(const QString& path, const QString& tableName, const Table& t,
         names += (names.empty() ? "" : ",") + quotedName(name);
         marks += marks.empty() ? "?" : ",?";
     }
-    SQLite::Statement insert(db, "INSERT INTO " + quotedName(target) + " (" + names +
-                                     ") VALUES (" + marks + ")");
+    SQLite::Statement insert(db, "INSERT INTO " + quotedName(target) + " (" + names + ") VALUES (" +
+                                     marks + ")");
     const std::size_t width = t.columns.size();
     const qint64 rows = qint64(t.rowCount());
     for (qint64 r = 0; r < rows; ++r) {
@@ -328,7 +327,8 @@ void syncFile(const QByteArray& path) {
 }
 
 void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

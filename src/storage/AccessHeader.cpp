@@ -65,8 +65,7 @@ AccessHeader AccessHeader::parse(const QByteArray& start) {
         // of the file's creation date.
         double created = 0;
         std::memcpy(&created, clear.constData() + creationDateAt, sizeof created);
-        const quint32 mask =
-            created >= 0 && created < 4e9 ? static_cast<quint32>(created) : 0;
+        const quint32 mask = created >= 0 && created < 4e9 ? static_cast<quint32>(created) : 0;
         QString text;
         for (int i = 0; i < 40; i += 2) {
             const int group = i / 4 * 4;

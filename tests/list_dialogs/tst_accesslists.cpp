@@ -59,8 +59,9 @@ void checkConverted(const Harness& h, const QString& file, const QString& mdb,
     QCOMPARE(MsgBox::shown().size(), 1);
     const MsgBox::Shown box = MsgBox::last();
     QCOMPARE(box.icon, MsgBox::Icon::Information);
-    for (const QString& part : QStringList{'"' + file + '"', QString::number(expected.size() - 1),
-                                           '"' + kept + '"'} + others)
+    for (const QString& part :
+         QStringList{'"' + file + '"', QString::number(expected.size() - 1), '"' + kept + '"'} +
+             others)
         QVERIFY2(box.text.contains(part), qPrintable(box.text));
 }
 } // namespace
@@ -87,8 +88,8 @@ private slots:
             << "password_V2000.mdb" << 0 << QStringList{"Geheim!24"} << "-"
             << QStringList{asked, asked};
         QTest::newRow("damaged") << "small_V2000.mdb" << 65536 << none << "damaged" << none;
-        QTest::newRow("no pName2") << "nopname2_V2000.mdb" << 0 << none
-                                   << "is not a phonebook list" << none;
+        QTest::newRow("no pName2")
+            << "nopname2_V2000.mdb" << 0 << none << "is not a phonebook list" << none;
     }
     // The remembered list in Access format is converted and opened.
     void startUp() {

@@ -81,8 +81,8 @@ private slots:
         QTest::addColumn<QString>("table");
         for (const QString& tsv : QDir(accessData({})).entryList({QStringLiteral("*.tsv")})) {
             const QStringList parts = tsv.chopped(4).split(QLatin1Char('.'));
-            QTest::newRow(qPrintable(tsv)) << parts.mid(0, parts.size() - 1).join('.')
-                                           << parts.last();
+            QTest::newRow(qPrintable(tsv))
+                << parts.mid(0, parts.size() - 1).join('.') << parts.last();
         }
     }
     // A list or area code table becomes the program's list, every field as
@@ -234,7 +234,7 @@ private slots:
     void textMatchesReference() {
         const int rounds = orDefault("QUILLARY_MODEL_ROUNDS", 3000);
         QRandomGenerator rng(20);
-        const char32_t pools[][2] = {{0x20, 0x7e}, {0xa0, 0xff}, {0x370, 0x6ff},
+        const char32_t pools[][2] = {{0x20, 0x7e},     {0xa0, 0xff},       {0x370, 0x6ff},
                                      {0x4e00, 0x9fff}, {0x1f300, 0x1faff}, {'\n', '\r'}};
         for (int round = 0; round < rounds; ++round) {
             std::u32string text(rng.bounded(40), U' ');
@@ -265,8 +265,9 @@ private slots:
                 if (stored.isEmpty())
                     continue;
                 const auto* p = reinterpret_cast<const unsigned char*>(stored.constData());
-                QCOMPARE(QString::fromStdString(AccessText::fromJet4(p, std::size_t(stored.size()))),
-                         reference);
+                QCOMPARE(
+                    QString::fromStdString(AccessText::fromJet4(p, std::size_t(stored.size()))),
+                    reference);
             }
         }
     }
@@ -276,9 +277,9 @@ private slots:
     // program along. QUILLARY_FUZZ_SECONDS runs longer and prints the figures.
     void survivesDamagedFiles() {
         const int seconds = orDefault("QUILLARY_FUZZ_SECONDS", 4);
-        const QStringList sources = {"small_V2000.mdb", "small_V2010.accdb", "extra_V2000.mdb",
-                                     "AreaCodes_V2000.mdb", "password_V2000.mdb",
-                                     "jet3/testV1997.mdb"};
+        const QStringList sources = {"small_V2000.mdb",    "small_V2010.accdb",
+                                     "extra_V2000.mdb",    "AreaCodes_V2000.mdb",
+                                     "password_V2000.mdb", "jet3/testV1997.mdb"};
         QRandomGenerator rng(orDefault("QUILLARY_FUZZ_SEED", 20));
         AccessConversion::setTimeLimitMs(5000);
         const auto start = AccessConversion::readerCounts();
@@ -287,7 +288,8 @@ private slots:
         clock.start();
         while (clock.elapsed() < seconds * 1000) {
             QByteArray bytes = accessBytes(sources[rng.bounded(qsizetype(sources.size()))]);
-            const int page = bytes.startsWith(QByteArray("\0\1\0\0Standard Jet DB\0\0", 24)) ? 2048 : 4096;
+            const int page =
+                bytes.startsWith(QByteArray("\0\1\0\0Standard Jet DB\0\0", 24)) ? 2048 : 4096;
             for (int n = int(rng.bounded(1, 40)); n > 0; --n) {
                 // Mostly the pages that describe the tables and their rows.
                 const int at = rng.bounded(4) == 0 ? int(rng.bounded(bytes.size()))

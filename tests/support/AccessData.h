@@ -19,9 +19,9 @@ inline QByteArray accessBytes(const QString& name) {
 
 // The lines of a table's TSV file; the first names the columns.
 inline QStringList tsvLines(const QString& mdb, const QString& table) {
-    QStringList lines = QString::fromUtf8(accessBytes(mdb + QLatin1Char('.') + table +
-                                                      QStringLiteral(".tsv")))
-                            .split(QLatin1Char('\n'));
+    QStringList lines =
+        QString::fromUtf8(accessBytes(mdb + QLatin1Char('.') + table + QStringLiteral(".tsv")))
+            .split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
