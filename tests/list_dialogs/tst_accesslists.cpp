@@ -6,6 +6,7 @@
 
 #include "area_codes/AdoDataControl.h"
 #include "area_codes/frmAreaCodes.h"
+#include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmFM.h"
 #include "outlook_import/BusyProgress.h"
 #include "platform/Recordset.h"
@@ -179,6 +180,25 @@ private slots:
                  accessBytes("AreaCodes_V2000.mdb"));
         QVERIFY(MsgBox::last().text.contains(QStringLiteral("20 area codes")));
         w->close();
+    }
+
+    // A template in Access format is converted when a new list is first made from it.
+    void templateInAccessFormat() {
+        Harness h;
+        h.startWith({});
+        h.folder.write(QStringLiteral("Template.dat"), accessBytes("small_V2003.mdb"));
+        ModalDriver driver;
+        driver.act = [](QWidget* d) {
+            auto* dialog = qobject_cast<NewDB*>(d);
+            QTest::keyClicks(dialog->Text1, QStringLiteral("Family"));
+            QTest::mouseClick(dialog->cmdButtons[0], Qt::LeftButton);
+        };
+        h.window->MakeDB->trigger();
+        const QStringList expected = tsvLines("small_V2003.mdb", "pName2");
+        for (const char* made : {"Template.dat", "Family.mdb"})
+            QCOMPARE(storedLines(h.folder.file(made), "pName2", expected.first().split('\t')),
+                     expected);
+        QCOMPARE(h.folder.read("Template.dat.access-original"), accessBytes("small_V2003.mdb"));
     }
 
     // Converting thousands of contacts shows the progress window.
