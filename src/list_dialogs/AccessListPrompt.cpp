@@ -4,6 +4,7 @@
 #include "platform/MsgBox.h"
 #include "storage/AccessConversion.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -22,7 +23,11 @@ std::optional<QString> askPassword(QWidget* owner, const QString& fileName, bool
                : QStringLiteral("\"%1\" is an Access list protected by a database password.\n"))
             .arg(fileName) +
         QStringLiteral("Password:"));
-    if (dialog.exec() != QDialog::Accepted)
+    // The busy pointer of the conversion is not meant for typing.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool given = dialog.exec() == QDialog::Accepted;
+    QApplication::restoreOverrideCursor();
+    if (!given)
         return std::nullopt;
     return dialog.textValue();
 }

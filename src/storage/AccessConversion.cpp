@@ -5,6 +5,7 @@
 #include "platform/Database.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -370,6 +371,15 @@ QString keepOriginal(const QString& path) {
     }
     notWritable(path, EEXIST);
 }
+// New lists left half-written by a program that was killed while converting;
+// one written now by another copy of the program is younger than this.
+void removeLeftovers(const QString& folder) {
+    const QDir dir(folder);
+    for (const QFileInfo& f :
+         dir.entryInfoList({QStringLiteral(".quillary-access-??????")}, QDir::Files | QDir::Hidden))
+        if (f.lastModified().secsTo(QDateTime::currentDateTime()) > 600)
+            QFile::remove(f.absoluteFilePath());
+}
 } // namespace
 
 bool isAccessFile(const QString& path) {
@@ -472,6 +482,7 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
     if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
         notWritable(path, errno);
 
+    removeLeftovers(folder);
     const Table t = read(path, table, hooks.progress);
     if (!t.found)
         throw Refused(Refused::Reason::NotAList,
