@@ -7,5 +7,7 @@ class BenchTable;
 void benchMainWindow(BenchTable& table, const QList<int>& sizes);
 // Lists 10,000 address book cards and adds them all to a new list.
 void benchImport(BenchTable& table);
+// Converts a 10,000-contact Access list at start-up and shows it.
+void benchAccess(BenchTable& table);
 // Opens, selects, edits and stores a contact whose note is one long line.
 void benchLongNote(BenchTable& table, int noteBytes);

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     BenchTable table;
     benchMainWindow(table, sizes);
     benchImport(table);
+    benchAccess(table);
     benchLongNote(table, qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE") > 0
                              ? qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE")
                              : 10000000);

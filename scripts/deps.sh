@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-    libsqlitecpp-dev libsqlite3-dev
+    libsqlitecpp-dev libsqlite3-dev mdbtools-dev
     fonts-liberation2 fonts-dejavu-core
     clang-format
     desktop-file-utils appstream dpkg-dev file lintian

@@ -1,6 +1,7 @@
 #include "frmAreaCodes.h"
 
 #include "AdoDataControl.h"
+#include "list_dialogs/AccessListPrompt.h"
 #include "platform/AppFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/FormLook.h"
@@ -259,6 +260,13 @@ void frmAreaCodes::Form_Load() {
         QStringLiteral("\\AreaCodes.mdb;Persist Security Info=False"));
     // The path is shown the way this system writes paths.
     const QString shownPath = QDir::toNativeSeparators(folder + QStringLiteral("/AreaCodes.mdb"));
+    // Area codes kept in Access format are converted first; refused, they are
+    // not opened (the user has been told why).
+    if (!AccessListPrompt::bringIn(this, ListFiles::pathOf(ListFiles::areaCodesOpen),
+                                   QStringLiteral("TelephoneAreas"))) {
+        Label4->setText(shownPath);
+        return;
+    }
     try {
         datPrimaryRS->refresh();
     } catch (const RunError& e) {

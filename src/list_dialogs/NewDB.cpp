@@ -1,5 +1,7 @@
 #include "NewDB.h"
 
+#include "AccessListPrompt.h"
+
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
@@ -173,9 +175,13 @@ void NewDB::makeList() {
                 return;
         }
 
-        FileSystem::copy(
-            AppFolder::join(Globals::templateFolder, QString::fromLatin1(ListFiles::templateFile)),
-            target);
+        const QString templatePath =
+            AppFolder::join(Globals::templateFolder, QString::fromLatin1(ListFiles::templateFile));
+        // A template brought over from an Access installation becomes one of ours.
+        if (!AccessListPrompt::bringIn(this, templatePath,
+                                       QString::fromLatin1(Globals::contactTable)))
+            return;
+        FileSystem::copy(templatePath, target);
         if (!main)
             throw RunError::of(ErrNo::ObjectNotSet);
         // The list open before stays current unless the new one opens; a refused

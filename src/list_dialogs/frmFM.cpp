@@ -1,5 +1,6 @@
 #include "frmFM.h"
 
+#include "AccessListPrompt.h"
 #include "FileControls.h"
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
@@ -165,6 +166,11 @@ void frmFM::choose() {
         reject();
         return;
     }
+    // An Access list is converted first; a refused one stays as it is (the
+    // user has been told) and the dialog stays open.
+    if (!AccessListPrompt::bringIn(this, AppFolder::join(Globals::applicationFolderPath, f),
+                                   QString::fromLatin1(Globals::contactTable)))
+        return;
     // A file that does not open as a list is never made current: the list open
     // now stays current, open and remembered. A refused store of its edited
     // record was reported by the data control and keeps it current too.

@@ -4,6 +4,7 @@
 #include "about/Emblem.h"
 #include "about/frmAbout.h"
 #include "area_codes/frmAreaCodes.h"
+#include "list_dialogs/AccessListPrompt.h"
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmCopyList.h"
 #include "list_dialogs/frmFM.h"
@@ -136,6 +137,10 @@ void pList::Form_Load() {
     if ((current.isEmpty() || !QFileInfo(AppFolder::join(folder, current)).isFile()) &&
         showListChooser)
         showListChooser();
+    // A remembered list that is still an Access file is converted before it opens.
+    if (QFileInfo(AppFolder::join(folder, Globals::currentListName)).isFile())
+        AccessListPrompt::bringIn(this, AppFolder::join(folder, Globals::currentListName),
+                                  QString::fromLatin1(Globals::contactTable));
     Label6->setText(QStringLiteral("Individual Name"));
     Globals::listDisplayMode = 1;
     Refresh_Click(0);
