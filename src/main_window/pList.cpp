@@ -117,8 +117,9 @@ void pList::Form_Load() {
     resumeStep([&] {
         name = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
     });
-    // A remembered name that would lead out of the application folder counts as none.
-    if (!ListFiles::isPlainFileName(name))
+    // A remembered name that would lead out of the application folder, or that
+    // names the template or the area code file, counts as none.
+    if (!ListFiles::isPlainFileName(name) || ListFiles::isReservedData(name))
         name.clear();
     Globals::currentListName = name;
     Label13->setText(Globals::currentListName);
