@@ -64,14 +64,16 @@ struct Creation {
     QString sql;
     QString templateFile; // "missing", "spoiled" or as installed
     QString typed;
-    QString answer; // Yes answers the question before replacing; Cancel leaves
+    QString answer; // Yes answers the question before replacing (Escape: the real
+                    // question answered by that key); Cancel leaves
     QString current;
     QString shown;
 };
 struct Copy {
     QString pick;
     QString folder; // "dest", "self" (the application folder), empty: cancelled
-    QString answer; // to replacing a file of the name there, or Cancel pressed
+    QString answer; // to replacing a file of the name there (Return: the real
+                    // question answered by that key), or Cancel pressed
     int failure;
     QString shown;
     QString result; // the destination afterwards: "copy", "own" (its file before) or empty
@@ -217,6 +219,7 @@ void tst_listdialogs::newList_data() {
         row(typed, typed, "", "*52 Bad file name or number");
     row("an existing list, No", "Friends", "", replaceQuestion, "No");
     row("an existing list, Yes", "Friends", "Friends.mdb", replaceQuestion, "Yes");
+    row("an existing list, Escape on the real question", "Friends", "", replaceQuestion, "Escape");
     row("the open list", "Quillary", "", "*70 Permission denied");
     row("no template", "New", "", "*53 File not found", {}, "missing");
     row("a spoiled template", "New", "", "*3343 ", {}, "spoiled");
@@ -237,11 +240,14 @@ void tst_listdialogs::newList() {
     else if (templateFile == QLatin1String("spoiled"))
         h->folder.write(QStringLiteral("Template.dat"), "not a database at all");
     const QStringList filesBefore = FileSystem::files(h->folder.path());
+    MsgBox::setScripted(answer != QLatin1String("Escape"));
     if (answer == QLatin1String("Yes"))
         MsgBox::setNextAnswer(MsgBox::Answer::Yes);
     bool stayedOpen = false;
     ModalDriver driver;
     driver.act = [&](QWidget* d) {
+        if (qobject_cast<QMessageBox*>(d))
+            return Harness::pressOn(d, QMessageBox::No, answer);
         auto* dialog = qobject_cast<NewDB*>(d);
         QVERIFY(dialog && dialog->isModal());
         dialog->Text1->insert(typed);
@@ -292,6 +298,8 @@ void tst_listdialogs::copy_data() {
         "");
     row("a file there, No", "Work.mdb", "dest", "already exists", "own", "No");
     row("a file there, Yes", "Work.mdb", "dest", "already exists", "copy", "Yes");
+    row("a file there, Enter on the real question", "Work.mdb", "dest", "already exists", "own",
+        "Return");
     row("folder question cancelled", "Work.mdb", "", QString(), "");
     row("onto itself", "Work.mdb", "self", "a file cannot be copied onto itself", "");
     row("OK without a choice", "", "dest", "Please select the file to copy, then press OK.", "");
@@ -307,9 +315,11 @@ void tst_listdialogs::copy() {
     QTemporaryDir dest;
     const QByteArray own("the user's own file");
     QFile there(dest.filePath(pick));
-    if (answer == QLatin1String("No") || answer == QLatin1String("Yes"))
+    if (answer == QLatin1String("No") || answer == QLatin1String("Yes") ||
+        answer == QLatin1String("Return"))
         QVERIFY(there.open(QIODevice::WriteOnly) && there.write(own) > 0);
     there.close();
+    MsgBox::setScripted(answer != QLatin1String("Return"));
     if (answer == QLatin1String("Yes"))
         MsgBox::setNextAnswer(MsgBox::Answer::Yes);
     FolderDialog::setScripted(true);
@@ -320,6 +330,8 @@ void tst_listdialogs::copy() {
     FileSystem::failNextCopyWith(failure);
     ModalDriver driver;
     driver.act = [&](QWidget* d) {
+        if (qobject_cast<QMessageBox*>(d))
+            return Harness::pressOn(d, QMessageBox::No, answer);
         auto* dialog = qobject_cast<frmCopyList*>(d);
         QVERIFY(dialog);
         if (!pick.isEmpty())

@@ -1,7 +1,5 @@
 #include "support/Harness.h"
 
-#include <QMessageBox>
-
 using MsgBox::Answer;
 using Rows = QList<QStringList>;
 
@@ -177,14 +175,7 @@ void tst_editing::storesAndDeletes() {
     std::unique_ptr<SQLite::Database> other;
     ModalDriver real;
     QStringList keys;
-    // The question's default and escape buttons are Cancel.
-    real.act = [&keys](QWidget* d) {
-        auto* box = qobject_cast<QMessageBox*>(d);
-        QVERIFY(box && box->defaultButton() == box->button(QMessageBox::Cancel) &&
-                box->escapeButton() == box->button(QMessageBox::Cancel));
-        QTest::keyClick(box, keys.takeFirst() == QLatin1String("Return") ? Qt::Key_Return
-                                                                         : Qt::Key_Escape);
-    };
+    real.act = [&keys](QWidget* d) { Harness::pressOn(d, QMessageBox::Cancel, keys.takeFirst()); };
     for (const QString& step : steps) {
         const QString verb = step.section(QLatin1Char(' '), 0, 0);
         const QString arg = step.section(QLatin1Char(' '), 1, 1);
