@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 const QString home = QStringLiteral("Quillary.mdb");
@@ -18,6 +19,12 @@ const QString replaceQuestion =
     QStringLiteral("The list \"Friends\" already exists.\r\nReplace it by a new, empty list?\r\n"
                    "All its contacts will be lost.");
 
+// The permission bits of a file.
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 // The main window on "Quillary.mdb" (Hank, Gail) beside other files: a name
 // ending "text.mdb" holds words, "empty.mdb" nothing, "other.mdb" another
 // table; "Blank.mdb" is a list without contacts, any other a list with one
@@ -25,6 +32,7 @@ const QString replaceQuestion =
 std::unique_ptr<Harness> mainWindow(const QByteArray& settings, const QStringList& files,
                                     const QString& sql) {
     auto h = std::make_unique<Harness>();
+    ::umask(022);
     for (const QString& f : files) {
         const bool list =
             !f.contains(QRegularExpression(QStringLiteral("(text|empty|other)\\.mdb$")));
@@ -239,6 +247,9 @@ void tst_listdialogs::newList() {
         QFile::remove(h->folder.file(QStringLiteral("Template.dat")));
     else if (templateFile == QLatin1String("spoiled"))
         h->folder.write(QStringLiteral("Template.dat"), "not a database at all");
+    else // read-only, as installed
+        QFile::setPermissions(h->folder.file(QStringLiteral("Template.dat")),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     const QStringList filesBefore = FileSystem::files(h->folder.path());
     MsgBox::setScripted(answer != QLatin1String("Escape"));
     if (answer == QLatin1String("Yes"))
@@ -276,7 +287,8 @@ void tst_listdialogs::newList() {
         return;
     }
     QVERIFY(!stayedOpen);
-    QVERIFY(h->folder.exists(current));
+    // Made as the user's files are (umask 022), whatever the template's modes.
+    QCOMPARE(modeOf(h->folder.file(current)), 0644u);
     QCOMPARE(h->window->Data1->databaseName(), h->folder.file(current));
     QCOMPARE(Globals::currentListName, current);
     QCOMPARE(h->remembered(), current);
@@ -312,6 +324,8 @@ void tst_listdialogs::copy() {
     const auto& [pick, folder, answer, failure, shown, result] = c;
     const std::unique_ptr<Harness> h = mainWindow(QByteArray(), {"Work.mdb"}, QString());
     const QByteArray work = h->folder.read(QStringLiteral("Work.mdb"));
+    QFile::setPermissions(h->folder.file(QStringLiteral("Work.mdb")),
+                          QFile::ReadOwner | QFile::WriteOwner);
     QTemporaryDir dest;
     const QByteArray own("the user's own file");
     QFile there(dest.filePath(pick));
@@ -349,6 +363,9 @@ void tst_listdialogs::copy() {
              result.isEmpty() ? QStringList() : QStringList{pick});
     if (!result.isEmpty() && there.open(QIODevice::ReadOnly))
         QCOMPARE(there.readAll(), result == QLatin1String("copy") ? work : own);
+    // A copy is made as the user's files are (umask 022), whatever the list's modes.
+    if (result == QLatin1String("copy"))
+        QCOMPARE(modeOf(there.fileName()), 0644u);
     QCOMPARE(h->folder.read(QStringLiteral("Work.mdb")), work);
     checkStillHome(*h, {});
     // The folder question starts in the user's documents, then where the last copy went.
