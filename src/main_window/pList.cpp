@@ -223,12 +223,13 @@ bool pList::reportLocked(const QString& title) {
 }
 
 // The entry chosen could not be looked up: nothing is selected any more, and
-// with no contact shown the fields take no typing until one is shown or begun,
-// so nothing typed lands in a record the user did not choose.
+// unless the fields hold the user's own edit waiting to be stored, they take no
+// typing until a contact is shown or begun, so nothing typed lands in a record
+// the user did not choose.
 void pList::lookupFailed() {
     const QSignalBlocker noLookup(List1);
     List1->setListIndex(-1);
-    if (!Data1->hasRecordset() || !Data1->recordset().hasCurrent())
+    if (!Data1->dataChanged())
         setFieldsReadOnly(true);
 }
 

@@ -111,6 +111,10 @@ void tst_editing::storesAndDeletes_data() {
         "menu Refresh|lock|select Bob|type Text6 555|unlock|menu Refresh|select Bob|"
         "type Text6 555|select Amy|select Bob|show Text6 555",
         both, "Amy|Bob", locked);
+    row("a locked list: a click with an edit waiting refuses it once, the edit goes on", two, {},
+        "menu Refresh|lock|type Text1 Walk-in|select Bob|type Text6 555|unlock|menu Refresh|"
+        "select Walk-in|show Text6 555",
+        both + "|Walk-in", "Amy|Bob|Walk-in", "Could not update; currently locked.");
     row("a locked list: delete", two, {},
         "menu Refresh|lock|menu Delete|listed Amy,Bob|unlock|select Bob|answer Ok|menu Delete",
         "Amy/A Co", "Amy", locked + "|Delete Bob??");
