@@ -141,8 +141,6 @@ void tst_editing::storesAndDeletes_data() {
     row("Cancel, then OK deletes the second only", twins, {},
         del("Anne", "|answer Cancel|answer Ok"), "Anne/First|Bob/B", "Anne|Bob",
         "Delete Anne??|Delete Anne??");
-    row("the default Cancel deletes nothing", twins, {}, del("Anne", ""),
-        "Anne/First|Bob/B|Anne/Second", "Anne|Anne|Bob", "Delete Anne??|Delete Anne??");
     row("Enter and Escape on the real question delete nothing", twins, {},
         del("Anne", "|real Return Escape"), "Anne/First|Bob/B|Anne/Second", "Anne|Anne|Bob",
         "Delete Anne??|Delete Anne??");
