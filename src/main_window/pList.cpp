@@ -65,6 +65,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
 
     connect(List1, &SortedListBox::clicked, this, &pList::List1_Click);
     connect(List1, &SortedListBox::mouseDown, this, &pList::List1_MouseDown);
+    connect(Data1, &DataControl::repositioned, this, [this] { setFieldsReadOnly(false); });
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(smdSave, &QPushButton::clicked, this, [this] { smdSave_Click(); });
     Text9->installEventFilter(this);
@@ -118,8 +119,9 @@ void pList::Form_Load() {
     resumeStep([&] {
         name = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
     });
-    // A remembered name that would lead out of the application folder counts as none.
-    if (!ListFiles::isPlainFileName(name))
+    // A remembered name that would lead out of the application folder, or that
+    // names the template or the area code file, counts as none.
+    if (!ListFiles::isPlainFileName(name) || ListFiles::isReservedData(name))
         name.clear();
     Globals::currentListName = name;
     Label13->setText(Globals::currentListName);
@@ -153,7 +155,10 @@ void pList::Form_Load() {
 void pList::Refresh_Click(qint16) {
     const HandlerScope scope;
     resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
-    const bool opened = openWholeTable();
+    const Opening opening = openWholeTable();
+    if (opening == Opening::Locked)
+        return;
+    const bool opened = opening == Opening::Opened;
     List1->clear();
     if (opened)
         fillList(QStringLiteral("pName"), false);
@@ -168,8 +173,9 @@ void pList::Refresh_Click(qint16) {
 // Points Data1 at the current list's whole table and shares its records. A list
 // that cannot be opened leaves nothing of the list open before (unless an edit
 // is still waiting to be stored), so the window never lists or deletes another
-// file's contacts.
-bool pList::openWholeTable() {
+// file's contacts. A list another program holds stays open as it was: the user
+// hears of it, and the caller leaves the window as it is.
+pList::Opening pList::openWholeTable() {
     reportUnstorableEdits();
     // Text typed while no list is open; a failed open puts it back.
     const QStringList typed = fieldTexts();
@@ -181,6 +187,8 @@ bool pList::openWholeTable() {
         Data1->refresh();
         requirePersonNames(Data1->recordset());
     });
+    if (!opened && reportLocked())
+        return Opening::Locked;
     if (!opened && !Data1->dataChanged()) {
         // A contact typed while no list is open cannot be stored: say so, and
         // keep the typed text for another try.
@@ -196,9 +204,44 @@ bool pList::openWholeTable() {
             Data1->showCurrent();
         }
     }
+    if (opened && typedWithoutList) {
+        // The list opens now: the contact typed meanwhile becomes a new one of it.
+        resumeStep([&] {
+            Data1->recordset().addNew();
+            setFieldTexts(typed);
+        });
+    }
     if (opened)
         resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
-    return opened;
+    return opened ? Opening::Opened : Opening::Failed;
+}
+
+// Another program holds the list (3218): the user hears of it once (a refused
+// store was reported already). Returns whether that is the failure pending.
+bool pList::reportLocked(const QString& title) {
+    if (PendingError::number() != ErrNo::CouldNotUpdateLocked)
+        return false;
+    if (!Data1->dataChanged())
+        MsgBox::show(RunError(PendingError::number(), PendingError::description()).failureMessage(),
+                     MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation, title);
+    return true;
+}
+
+// The entry chosen could not be looked up: nothing is selected any more, and
+// unless the fields hold the user's own edit waiting to be stored, they take no
+// typing until a contact is shown or begun, so nothing typed lands in a record
+// the user did not choose.
+void pList::lookupFailed() {
+    const QSignalBlocker noLookup(List1);
+    List1->setListIndex(-1);
+    if (!Data1->dataChanged())
+        setFieldsReadOnly(true);
+}
+
+void pList::setFieldsReadOnly(bool on) {
+    for (QLineEdit* field : lineFields())
+        field->setReadOnly(on);
+    Text5->setReadOnly(on);
 }
 
 QList<QLineEdit*> pList::lineFields() const {
@@ -315,7 +358,10 @@ void pList::LoadCompany_Click(qint16) {
 // names are listed only when not empty.
 void pList::loadNames(const QString& fieldName, const QString& caption, qint16 mode) {
     const HandlerScope scope;
-    const bool opened = openWholeTable();
+    const Opening opening = openWholeTable();
+    if (opening == Opening::Locked)
+        return;
+    const bool opened = opening == Opening::Opened;
     resumeStep([this] {
         if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
             List1->clear();
@@ -340,19 +386,25 @@ void pList::mnuRefresh_Click(qint16) {
 
 void pList::List1_Click() {
     const HandlerScope scope;
-    resumeStep([this] {
+    const bool left = resumeStep([this] {
         Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
         Data1->refresh();
     });
+    if (!left && reportLocked()) {
+        lookupFailed();
+        return;
+    }
     const QString text = literal(List1->text());
     const QString statement =
         Globals::listDisplayMode == 0 || Globals::listDisplayMode == 1
             ? QStringLiteral("select * from pName2 where pName='") + text + QLatin1Char('\'')
             : QStringLiteral("select * from pName2 where CompanyName='") + text + QLatin1Char('\'');
-    resumeStep([&] {
+    const bool found = resumeStep([&] {
         Data1->setRecordSource(statement);
         Data1->refresh();
     });
+    if (!found && reportLocked())
+        lookupFailed();
 }
 
 void pList::List1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint twips) {
@@ -432,6 +484,8 @@ void pList::Delete_Click(qint16) {
         if (confirmed && !deleted)
             MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
                          QStringLiteral("Delete a Contact"));
+        else if (!deleted)
+            reportLocked(QStringLiteral("Delete a Contact"));
         if (!deleted) {
             Globals::sharedContactRecordset = nullptr;
             return;
@@ -507,6 +561,10 @@ void pList::Form_Unload(qint16&) {
     // The area code file goes back under its closed name. While its window still
     // holds it the rename fails; the next switch or shutdown tries again.
     resumeStep([] { ListFiles::closeAreaCodes(); });
+    // A contact typed while no list is open is tried once more; a list that
+    // still cannot be opened is reported, as Save Changes reports it.
+    if (!Data1->hasRecordset() && !fieldTexts().join(QString()).isEmpty())
+        openWholeTable();
     // Leaving the record stores it.
     Data1->close();
 }

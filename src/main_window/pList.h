@@ -126,7 +126,11 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    bool openWholeTable();
+    enum class Opening { Opened, Failed, Locked };
+    Opening openWholeTable();
+    bool reportLocked(const QString& title = QString());
+    void lookupFailed();
+    void setFieldsReadOnly(bool on);
     QList<QLineEdit*> lineFields() const;
     QStringList fieldTexts() const;
     void setFieldTexts(const QStringList& texts);

@@ -83,8 +83,11 @@ Answer show(const QString& text, Buttons buttons, Icon icon, const QString& titl
     for (Answer a : answers)
         box.addButton(standardOf(a));
     box.setDefaultButton(standardOf(def));
+    // Escape (and the close box) never confirms: it answers Cancel, or No.
     if (answers.contains(Answer::Cancel))
         box.setEscapeButton(standardOf(Answer::Cancel));
+    else if (answers.contains(Answer::No))
+        box.setEscapeButton(standardOf(Answer::No));
     const int result = box.exec();
     for (Answer a : answers)
         if (result == standardOf(a))

@@ -36,6 +36,13 @@ bool isReservedAreaCodes(const QString& fileName) {
     return fileName.toUpper() == QLatin1String("AREACODES.MDB");
 }
 
+bool isReservedData(const QString& fileName) {
+    const QString upper = fileName.toUpper();
+    return isReservedTemplate(fileName) || isReservedAreaCodes(fileName) ||
+           upper == QString::fromLatin1(templateFile).toUpper() ||
+           upper == QString::fromLatin1(areaCodesClosed).toUpper();
+}
+
 void closeAreaCodes() {
     if (FileSystem::exists(pathOf(areaCodesOpen)))
         FileSystem::rename(pathOf(areaCodesOpen), pathOf(areaCodesClosed));

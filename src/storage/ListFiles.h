@@ -21,6 +21,8 @@ bool isPlainFileName(const QString& name);
 // "TEMPLATE.MDB" or "AREACODES.MDB" after upper-casing.
 bool isReservedTemplate(const QString& fileName);
 bool isReservedAreaCodes(const QString& fileName);
+// The template or the area code file under any of its names, in any letter case.
+bool isReservedData(const QString& fileName);
 // The area code database back under its closed name, when it has its open one.
 // Throws RunError when the rename fails.
 void closeAreaCodes();

@@ -1,3 +1,4 @@
+#include "support/Failures.h"
 #include "support/Harness.h"
 
 #include "list_dialogs/NewDB.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 const QString home = QStringLiteral("Quillary.mdb");
@@ -18,6 +20,12 @@ const QString replaceQuestion =
     QStringLiteral("The list \"Friends\" already exists.\r\nReplace it by a new, empty list?\r\n"
                    "All its contacts will be lost.");
 
+// The permission bits of a file.
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 // The main window on "Quillary.mdb" (Hank, Gail) beside other files: a name
 // ending "text.mdb" holds words, "empty.mdb" nothing, "other.mdb" another
 // table; "Blank.mdb" is a list without contacts, any other a list with one
@@ -25,6 +33,7 @@ const QString replaceQuestion =
 std::unique_ptr<Harness> mainWindow(const QByteArray& settings, const QStringList& files,
                                     const QString& sql) {
     auto h = std::make_unique<Harness>();
+    ::umask(022);
     for (const QString& f : files) {
         const bool list =
             !f.contains(QRegularExpression(QStringLiteral("(text|empty|other)\\.mdb$")));
@@ -55,23 +64,26 @@ struct Choice {
     QString sql;
     QStringList files;
     QString pick;
-    QString action; // "ok", "double", "cancel" or "close"
+    QString action; // "ok", "double", "cancel", "close"; "once": OK, the file opening once only
     QString current;
     QString shown;
 };
 struct Creation {
     QByteArray settings;
     QString sql;
-    QString templateFile; // "missing", "spoiled" or as installed
+    QString templateFile; // "missing", "spoiled", "once" (the new file opens once only)
+                          // or as installed
     QString typed;
-    QString answer; // Yes answers the question before replacing; Cancel leaves
+    QString answer; // Yes answers the question before replacing (Escape: the real
+                    // question answered by that key); Cancel leaves
     QString current;
     QString shown;
 };
 struct Copy {
     QString pick;
     QString folder; // "dest", "self" (the application folder), empty: cancelled
-    QString answer; // to replacing a file of the name there, or Cancel pressed
+    QString answer; // to replacing a file of the name there (Return: the real
+                    // question answered by that key), or Cancel pressed
     int failure;
     QString shown;
     QString result; // the destination afterwards: "copy", "own" (its file before) or empty
@@ -127,6 +139,8 @@ void tst_listdialogs::chooser_data() {
     row("settings without a db line: a failed switch leaves them", lists, "Family.mdb", "", "",
         "ok", "[lastdb]\r\n", refuseUpdates);
     row("OK without a choice", lists, "", "", "Please select a phonebook database, then press OK.");
+    row("a list that opens for the check only", lists, "Family.mdb", "", "is not a phonebook list.",
+        "once");
     for (const char* a : {"cancel", "close"})
         row(a, lists, "Family.mdb", "", QString(), a);
 }
@@ -159,7 +173,11 @@ void tst_listdialogs::chooser() {
                               Qt::LeftButton);
         QCOMPARE(dialog->isVisible(), !shown.isNull());
     };
-    w.DBSwitch->trigger();
+    {
+        const std::unique_ptr<OpensOnce> failing(
+            action == QLatin1String("once") ? new OpensOnce(pick.toStdString()) : nullptr);
+        w.DBSwitch->trigger();
+    }
     QCOMPARE(driver.seen, QStringList{"frmFM"});
     QCOMPARE(MsgBox::shown().size(), shown.isNull() ? 0 : 1);
     if (!shown.isNull()) {
@@ -181,16 +199,18 @@ void tst_listdialogs::chooser() {
     QCOMPARE(w.Label13->font().pointSizeF(), 12.0);
     QCOMPARE(w.windowTitle(), "  " + name + " List");
     QCOMPARE(h->storedNames(), (QStringList{"Hank", "Gail"}));
-    // Another program locks the chosen list: the refill after the failed open
-    // walks no records that the failure closed, and lists the list once free.
+    // Another program locks the chosen list: a refill shows the failure and the
+    // list keeps its names; once free, the list is refilled.
     QTest::mouseClick(w.cmdAdd, Qt::LeftButton);
     SQLite::Database other(h->folder.file(current).toStdString(), SQLite::OPEN_READWRITE);
     other.exec("BEGIN EXCLUSIVE");
+    const QStringList names = h->entries();
     if (action == QLatin1String("double"))
         QTest::mouseClick(w.smdSave, Qt::LeftButton);
     else
         w.Refresh->trigger();
-    QCOMPARE(w.List1->listCount(), 0);
+    QCOMPARE(h->entries(), names);
+    QCOMPARE(MsgBox::last().text, QStringLiteral("*3218 Could not update; currently locked."));
     other.exec("ROLLBACK");
     w.Refresh->trigger();
     QCOMPARE(h->entries(), h->storedNames(current));
@@ -215,9 +235,11 @@ void tst_listdialogs::newList_data() {
         row(typed, typed, "", "*52 Bad file name or number");
     row("an existing list, No", "Friends", "", replaceQuestion, "No");
     row("an existing list, Yes", "Friends", "Friends.mdb", replaceQuestion, "Yes");
+    row("an existing list, Escape on the real question", "Friends", "", replaceQuestion, "Escape");
     row("the open list", "Quillary", "", "*70 Permission denied");
     row("no template", "New", "", "*53 File not found", {}, "missing");
     row("a spoiled template", "New", "", "*3343 ", {}, "spoiled");
+    row("a new list that opens for the check only", "New", "", "*3051 ", {}, "once");
     row("settings without a db line: a failed creation leaves them", "New", "", "*3343 ", {},
         "spoiled", "[lastdb]\r\n");
     row("the old list's edit refused: only the refusal is shown", "New", "", "", {}, {}, {},
@@ -234,12 +256,20 @@ void tst_listdialogs::newList() {
         QFile::remove(h->folder.file(QStringLiteral("Template.dat")));
     else if (templateFile == QLatin1String("spoiled"))
         h->folder.write(QStringLiteral("Template.dat"), "not a database at all");
+    else // read-only, as installed
+        QFile::setPermissions(h->folder.file(QStringLiteral("Template.dat")),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     const QStringList filesBefore = FileSystem::files(h->folder.path());
+    MsgBox::setScripted(answer != QLatin1String("Escape"));
     if (answer == QLatin1String("Yes"))
         MsgBox::setNextAnswer(MsgBox::Answer::Yes);
     bool stayedOpen = false;
+    const std::unique_ptr<OpensOnce> failing(
+        templateFile == QLatin1String("once") ? new OpensOnce("New.mdb") : nullptr);
     ModalDriver driver;
     driver.act = [&](QWidget* d) {
+        if (qobject_cast<QMessageBox*>(d))
+            return Harness::pressOn(d, QMessageBox::No, answer);
         auto* dialog = qobject_cast<NewDB*>(d);
         QVERIFY(dialog && dialog->isModal());
         dialog->Text1->insert(typed);
@@ -263,12 +293,14 @@ void tst_listdialogs::newList() {
     if (current.isEmpty()) {
         QCOMPARE(stayedOpen, answer != QLatin1String("Cancel"));
         checkStillHome(*h, settings);
-        if (!shown.startsWith(QLatin1String("*3343")) && sql.isEmpty())
+        // A list file made before the failure stays.
+        if (!shown.startsWith(QLatin1String("*3")) && sql.isEmpty())
             QCOMPARE(FileSystem::files(h->folder.path()), filesBefore);
         return;
     }
     QVERIFY(!stayedOpen);
-    QVERIFY(h->folder.exists(current));
+    // Made as the user's files are (umask 022), whatever the template's modes.
+    QCOMPARE(modeOf(h->folder.file(current)), 0644u);
     QCOMPARE(h->window->Data1->databaseName(), h->folder.file(current));
     QCOMPARE(Globals::currentListName, current);
     QCOMPARE(h->remembered(), current);
@@ -290,6 +322,8 @@ void tst_listdialogs::copy_data() {
         "");
     row("a file there, No", "Work.mdb", "dest", "already exists", "own", "No");
     row("a file there, Yes", "Work.mdb", "dest", "already exists", "copy", "Yes");
+    row("a file there, Enter on the real question", "Work.mdb", "dest", "already exists", "own",
+        "Return");
     row("folder question cancelled", "Work.mdb", "", QString(), "");
     row("onto itself", "Work.mdb", "self", "a file cannot be copied onto itself", "");
     row("OK without a choice", "", "dest", "Please select the file to copy, then press OK.", "");
@@ -302,12 +336,16 @@ void tst_listdialogs::copy() {
     const auto& [pick, folder, answer, failure, shown, result] = c;
     const std::unique_ptr<Harness> h = mainWindow(QByteArray(), {"Work.mdb"}, QString());
     const QByteArray work = h->folder.read(QStringLiteral("Work.mdb"));
+    QFile::setPermissions(h->folder.file(QStringLiteral("Work.mdb")),
+                          QFile::ReadOwner | QFile::WriteOwner);
     QTemporaryDir dest;
     const QByteArray own("the user's own file");
     QFile there(dest.filePath(pick));
-    if (answer == QLatin1String("No") || answer == QLatin1String("Yes"))
+    if (answer == QLatin1String("No") || answer == QLatin1String("Yes") ||
+        answer == QLatin1String("Return"))
         QVERIFY(there.open(QIODevice::WriteOnly) && there.write(own) > 0);
     there.close();
+    MsgBox::setScripted(answer != QLatin1String("Return"));
     if (answer == QLatin1String("Yes"))
         MsgBox::setNextAnswer(MsgBox::Answer::Yes);
     FolderDialog::setScripted(true);
@@ -318,6 +356,8 @@ void tst_listdialogs::copy() {
     FileSystem::failNextCopyWith(failure);
     ModalDriver driver;
     driver.act = [&](QWidget* d) {
+        if (qobject_cast<QMessageBox*>(d))
+            return Harness::pressOn(d, QMessageBox::No, answer);
         auto* dialog = qobject_cast<frmCopyList*>(d);
         QVERIFY(dialog);
         if (!pick.isEmpty())
@@ -335,6 +375,9 @@ void tst_listdialogs::copy() {
              result.isEmpty() ? QStringList() : QStringList{pick});
     if (!result.isEmpty() && there.open(QIODevice::ReadOnly))
         QCOMPARE(there.readAll(), result == QLatin1String("copy") ? work : own);
+    // A copy is made as the user's files are (umask 022), whatever the list's modes.
+    if (result == QLatin1String("copy"))
+        QCOMPARE(modeOf(there.fileName()), 0644u);
     QCOMPARE(h->folder.read(QStringLiteral("Work.mdb")), work);
     checkStillHome(*h, {});
     // The folder question starts in the user's documents, then where the last copy went.

@@ -32,7 +32,10 @@ void tst_editing::storesAndDeletes_data() {
     // Run on the list before the window opens.
     QTest::addColumn<QString>("sql");
     // "type <field> <text>", "select <entry>", "menu <action>", "click add|save",
-    // "answer Ok|Cancel", "leave <field> [menu]", "spoil", "restore", "show <field> <text>".
+    // "answer Ok|Cancel", "leave <field> [menu]", "spoil", "restore", "show <field> <text>",
+    // "start <field>" (shows the start of its text), "lock"/"unlock" (another program
+    // holds the list), "sql <statement>" (run by another program), "listed <entry>,...", "real
+    // <key> ..." (the real message boxes answered by keys).
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QStringList>("entries");
@@ -74,6 +77,18 @@ void tst_editing::storesAndDeletes_data() {
     row("a list without a name field", {{"Amy"}}, "ALTER TABLE pName2 RENAME COLUMN pName TO x",
         "type Text1 Typed|click save|show Text1 Typed|menu Delete", "Amy", "",
         "\"Quillary.mdb\" is not open");
+    row("Exit reports a contact typed while the list cannot be opened", {{"Amy"}},
+        "ALTER TABLE pName2 RENAME COLUMN pName TO x", "click add|type Text1 Typed|menu Exit",
+        "Amy", "", "\"Quillary.mdb\" is not open");
+    row("a contact typed while the list could not be opened is stored once it opens", {{"Amy"}},
+        "ALTER TABLE pName2 RENAME COLUMN pName TO x",
+        "click add|type Text1 Typed|click save|sql ALTER TABLE pName2 RENAME COLUMN x TO pName|"
+        "click save",
+        "Amy|Typed", "Amy|Typed", "\"Quillary.mdb\" is not open");
+    row("a field the program fills shows the start of its text",
+        {{"Amy", "", "", "", "Town", "ny"}, {"Bob", "", "Main Street"}}, {},
+        "type Text9 tx|leave Text9|start Text9|type Text7 Main Street|select Bob|start Text7",
+        "Amy|Bob", "Amy|Bob");
     row("the state is upper-cased on leaving it, not when a menu opens",
         {{"Amy", "", "", "", "Town", "ny"}, {"Bob"}}, {},
         "leave Text9|show Text9 NY|type Text9 tx|leave Text9 menu|show Text9 tx|leave Text9|"
@@ -82,6 +97,30 @@ void tst_editing::storesAndDeletes_data() {
     row("an edit to a field the list lacks is reported when stored", two,
         "ALTER TABLE pName2 DROP COLUMN pFax", "type Text3 555-0199|click save", both, "Amy|Bob",
         "pFax");
+    row("an edit to a field the list lacks is reported by Add New", two,
+        "ALTER TABLE pName2 DROP COLUMN pFax", "type Text3 555-0199|click add", both, "Amy|Bob",
+        "*3265 Item not found in this collection.\r\nThe list \"Quillary.mdb\" has no field pFax");
+    // Another program holds the list: each action shows the failure, the list
+    // keeps its names, nothing typed lands in a record nobody chose, and the
+    // next action after the lock works.
+    const QString locked = "*3218 Could not update; currently locked.";
+    row("a locked list: refresh", two, {},
+        "menu Refresh|lock|menu Refresh|listed Amy,Bob|unlock|menu Refresh|select Bob", both,
+        "Amy|Bob", locked);
+    row("a locked list: a click, then typing", two, {},
+        "menu Refresh|lock|select Bob|type Text6 555|unlock|menu Refresh|select Bob|"
+        "type Text6 555|select Amy|select Bob|show Text6 555",
+        both, "Amy|Bob", locked);
+    row("a locked list: a click with an edit waiting refuses it once, the edit goes on", two, {},
+        "menu Refresh|lock|type Text1 Walk-in|select Bob|type Text6 555|unlock|menu Refresh|"
+        "select Walk-in|show Text6 555",
+        both + "|Walk-in", "Amy|Bob|Walk-in", "Could not update; currently locked.");
+    row("a locked list: delete", two, {},
+        "menu Refresh|lock|menu Delete|listed Amy,Bob|unlock|select Bob|answer Ok|menu Delete",
+        "Amy/A Co", "Amy", locked + "|Delete Bob??");
+    row("a locked list: the company view", two, {},
+        "menu Refresh|lock|menu LoadCompany|listed Amy,Bob|unlock|menu LoadCompany", both,
+        "A Co|B Co", locked);
     row("a refused store keeps the list and the edit", two, refuseUpdates,
         "type Text8 Edited|menu Refresh|show Text8 Edited", both, "Amy|Bob", "refused");
     row("Save Changes reports a refused store once per attempt", two, refuseUpdates,
@@ -102,8 +141,9 @@ void tst_editing::storesAndDeletes_data() {
     row("Cancel, then OK deletes the second only", twins, {},
         del("Anne", "|answer Cancel|answer Ok"), "Anne/First|Bob/B", "Anne|Bob",
         "Delete Anne??|Delete Anne??");
-    row("the default Cancel deletes nothing", twins, {}, del("Anne", ""),
-        "Anne/First|Bob/B|Anne/Second", "Anne|Anne|Bob", "Delete Anne??|Delete Anne??");
+    row("Enter and Escape on the real question delete nothing", twins, {},
+        del("Anne", "|real Return Escape"), "Anne/First|Bob/B|Anne/Second", "Anne|Anne|Bob",
+        "Delete Anne??|Delete Anne??");
     row("letter case must agree", {{"anne", "Lower"}, {"Anne", "Upper"}}, {},
         del("Anne", "|answer Ok"), "anne/Lower", "anne", "Delete Anne??");
     row("no selection offers only empty names", {{"", "Blank"}, {"Amy", "A"}, {QString(), "Null"}},
@@ -134,6 +174,10 @@ void tst_editing::storesAndDeletes() {
     Harness h;
     pList& w = h.startWith(contacts, sql);
     QByteArray good;
+    std::unique_ptr<SQLite::Database> other;
+    ModalDriver real;
+    QStringList keys;
+    real.act = [&keys](QWidget* d) { Harness::pressOn(d, QMessageBox::Cancel, keys.takeFirst()); };
     for (const QString& step : steps) {
         const QString verb = step.section(QLatin1Char(' '), 0, 0);
         const QString arg = step.section(QLatin1Char(' '), 1, 1);
@@ -161,6 +205,23 @@ void tst_editing::storesAndDeletes() {
             h.folder.write(QStringLiteral("Quillary.mdb"), good);
         else if (verb == QLatin1String("show"))
             QCOMPARE(field->text(), text);
+        else if (verb == QLatin1String("start"))
+            QCOMPARE(field->cursorPosition(), 0);
+        else if (verb == QLatin1String("sql"))
+            h.exec(QStringLiteral("Quillary.mdb"), rest.toUtf8().constData());
+        else if (verb == QLatin1String("listed"))
+            QCOMPARE(h.entries(), rest.split(QLatin1Char(',')));
+        else if (verb == QLatin1String("unlock"))
+            other.reset(); // closing rolls the other program's transaction back
+        else if (verb == QLatin1String("lock")) {
+            other = std::make_unique<SQLite::Database>(
+                h.folder.file(QStringLiteral("Quillary.mdb")).toStdString(),
+                SQLite::OPEN_READWRITE);
+            other->exec("BEGIN EXCLUSIVE");
+        } else if (verb == QLatin1String("real")) {
+            MsgBox::setScripted(false);
+            keys = rest.split(QLatin1Char(' '));
+        }
     }
     QTEST(h.entries(), "entries");
     QFETCH(QStringList, shown);

@@ -72,6 +72,11 @@ void tst_startup::settlesTheList_data() {
     for (const char* line : {"db/sub/x.mdb", "db\tsub/x.mdb", "db/../sub/x.mdb"})
         row(line, inSub, QByteArray("[lastdb]\r\n") + line + "\r\n", "", "frmFMfrmFM", "",
             QByteArray());
+    // Nor does one naming the template or the area code file, in any letter case.
+    const QStringList withData = {"Quillary.mdb", "AREACODES.mdb", "areacodes.Dat"};
+    for (const char* line : {"db:Template.dat", "db AREACODES.mdb", "db-areacodes.Dat"})
+        row(line, withData, QByteArray("[lastdb]\r\n") + line + "\r\n", "Quillary.mdb", "frmFM",
+            "Quillary.mdb", QByteArray("[lastdb]\r\n") + line + "\r\ndb=Quillary.mdb\r\n");
     row("db=sub/x.mdb, start-up write failing", inSub, "[lastdb]\r\ndb=sub/x.mdb\r\n", "",
         "frmFMfrmFM", "", "[lastdb]\r\ndb=sub/x.mdb\r\n", 1);
     row("settings that cannot be read: the chooser", {"Quillary.mdb"}, "<folder>", "Quillary.mdb",

@@ -31,14 +31,19 @@ QByteArray read(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Every file and folder under root with a checksum of its content.
+// Every file and folder under root with a checksum of its content, and each
+// file's modes and time of change.
 QMap<QString, QByteArray> snapshot(const QString& root) {
     QMap<QString, QByteArray> files;
     QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
+        const QFileInfo info(path);
         files[path] = QCryptographicHash::hash(read(path), QCryptographicHash::Sha256);
+        if (info.isFile())
+            files[path] += QByteArray::number(int(info.permissions())) + ' ' +
+                           QByteArray::number(info.lastModified().toMSecsSinceEpoch());
     }
     return files;
 }
@@ -93,6 +98,14 @@ private slots:
             write(user + "/Work.mdb", "my contacts");
             write(user + "/plist.ini", "[lastdb]\r\ndb=Work.mdb\r\n");
             write(user + "/AreaCodes.mdb", "my area codes");
+            // Private to the user, and changed long ago.
+            for (const char* name : {"Work.mdb", "plist.ini", "AreaCodes.mdb"}) {
+                QFile f(user + '/' + name);
+                QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner) &&
+                        f.open(QIODevice::ReadWrite) &&
+                        f.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4)),
+                                      QFileDevice::FileModificationTime));
+            }
         }
         // An installed program's folder is read-only (root may write anyway; the
         // choice must not depend on that).

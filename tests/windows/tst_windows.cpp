@@ -106,11 +106,15 @@ private:
     static void windows() {
         QTest::addColumn<QString>("form");
         QTest::addColumn<bool>("sizable");
+        // The main window and the import window are fixed and can be minimized.
+        QTest::addColumn<bool>("minimize");
+        const auto is = [](const char* form, const QStringList& names) {
+            return names.contains(QLatin1String(form));
+        };
         for (const char* form : {"pList", "frmFM", "NewDB", "frmCopyList", "frmAreaCodes",
                                  "frmContacts", "frmAbout", "frmHelp"})
-            QTest::newRow(form) << QString::fromLatin1(form)
-                                << (form == QLatin1String("frmCopyList") ||
-                                    form == QLatin1String("frmHelp"));
+            QTest::newRow(form) << QString::fromLatin1(form) << is(form, {"frmCopyList", "frmHelp"})
+                                << is(form, {"frmCopyList", "frmHelp", "pList", "frmContacts"});
     }
 };
 
@@ -184,8 +188,9 @@ void tst_windows::everyTextCanBeRead() {
     }
 }
 
-// A window of fixed size cannot be resized and offers no maximize button; in a
-// sizable one the controls keep their places when it is resized.
+// A window of fixed size cannot be resized and offers no maximize button, and a
+// minimize button only where it has one; in a sizable one the controls keep
+// their places when it is resized.
 void tst_windows::frame() {
     QFETCH(QString, form);
     QFETCH(bool, sizable);
@@ -198,6 +203,7 @@ void tst_windows::frame() {
                             !(f & (Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint |
                                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
     QCOMPARE(allButtons || f.testFlag(Qt::WindowMaximizeButtonHint), sizable);
+    QTEST(allButtons || f.testFlag(Qt::WindowMinimizeButtonHint), "minimize");
     QCOMPARE(w->minimumSize() != w->maximumSize(), sizable);
     // Named controls only: the size grip follows the corner.
     QList<QWidget*> controls = w->findChildren<QWidget*>(QRegularExpression(QStringLiteral(".")));
