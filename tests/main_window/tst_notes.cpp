@@ -53,6 +53,8 @@ struct Action {
     }
 
     void run(const Target& t) const {
+        // A person works in the window in front.
+        QApplication::setActiveWindow(t.top);
         QWindow* window = t.window();
         switch (kind) {
         case Key:
@@ -185,25 +187,39 @@ Action randomAction(Texts& t, QSize viewport) {
     }
 }
 
+// A plain text box of the same size and font as the notes box, in a window of
+// its own where, as in the main window, the focus is elsewhere until a click.
+// It is given the same notes in turn: how the box shows a text depends a
+// little on the texts it showed before.
+struct Reference {
+    QWidget window;
+    QPlainTextEdit plain{&window};
+    QPushButton elsewhere{&window};
+
+    explicit Reference(const QPlainTextEdit& like) {
+        plain.setFont(like.font());
+        plain.setVerticalScrollBarPolicy(like.verticalScrollBarPolicy());
+        plain.resize(like.size());
+        elsewhere.move(0, plain.height());
+        window.show();
+    }
+};
+
 // Runs `steps` actions of one seed on the notes box, showing the contact
-// `name`, and on a plain text box of the same size and font; then stores the
-// note. Says where the two first differ, if they do.
-QString divergence(Harness& h, const QString& name, int seed, int steps) {
+// `name`, and on the reference box; then stores the note. Says where the two
+// first differ, if they do.
+QString divergence(Harness& h, Reference& r, const QString& name, int seed, int steps) {
     pList& w = *h.window;
     h.select(name);
     QRandomGenerator random(seed);
     Texts texts(random);
     const QString note = texts.note();
-    QPlainTextEdit plain;
-    plain.setFont(w.Text5->font());
-    plain.setVerticalScrollBarPolicy(w.Text5->verticalScrollBarPolicy());
-    plain.resize(w.Text5->size());
+    QPlainTextEdit& plain = r.plain;
     plain.setWordWrapMode(w.Text5->wordWrapMode());
     plain.setPlainText(note);
-    plain.show();
-    plain.setFocus();
+    r.elsewhere.setFocus();
     const Target box{&w, w.Text5};
-    const Target reference{&plain, &plain};
+    const Target reference{&r.window, &plain};
     QStringList done;
     const auto failed = [&](const char* what) {
         return QString("seed %1: %2: %3").arg(seed).arg(done.join(", "), what);
@@ -267,9 +283,11 @@ void tst_notes::editsAsAPlainBox() {
         }
         Harness h;
         h.startWith(contacts);
+        Reference reference(*h.window->Text5);
         for (int seed = first; seed < first + notesPerWindow && done < total; ++seed) {
             const int now = qMin(stepsPerNote, total - done);
-            const QString failure = divergence(h, contacts.at(seed - first).at(0), seed, now);
+            const QString failure =
+                divergence(h, reference, contacts.at(seed - first).at(0), seed, now);
             if (!failure.isEmpty()) {
                 qWarning("%s", qPrintable(failure));
                 failures << QString::number(seed);
