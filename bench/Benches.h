@@ -7,5 +7,6 @@ class BenchTable;
 void benchMainWindow(BenchTable& table, const QList<int>& sizes);
 // Lists 10,000 address book cards and adds them all to a new list.
 void benchImport(BenchTable& table);
-// Opens, selects, edits and stores a contact whose note is one long line.
-void benchLongNote(BenchTable& table, int noteBytes);
+// Opens, selects, edits and stores contacts with long notes, the longest of
+// `longestNote` characters.
+void benchLongNotes(BenchTable& table, int longestNote);

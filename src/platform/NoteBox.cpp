@@ -43,10 +43,15 @@ void NoteBox::setNote(const QString& text) {
     const bool slow = text.size() > longToPutIn;
     if (slow)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    // Chosen before the text goes in, so that it is laid out once.
-    setWordWrapMode(hasLongRun(text) ? QTextOption::WrapAnywhere
-                                     : QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setPlainText(text);
+    // Wrapping anywhere is chosen before the text goes in, wrapping at words
+    // after, so that no long run is ever laid out wrapping at words.
+    if (hasLongRun(text)) {
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setPlainText(text);
+    } else {
+        setPlainText(text);
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
     if (slow)
         QGuiApplication::restoreOverrideCursor();
 }
