@@ -9,5 +9,6 @@ void benchMainWindow(BenchTable& table, const QList<int>& sizes);
 void benchImport(BenchTable& table);
 // Converts a 10,000-contact Access list at start-up and shows it.
 void benchAccess(BenchTable& table);
-// Opens, selects, edits and stores a contact whose note is one long line.
-void benchLongNote(BenchTable& table, int noteBytes);
+// Opens, selects, edits and stores contacts with long notes, the longest of
+// `longestNote` characters.
+void benchLongNotes(BenchTable& table, int longestNote);

@@ -1,6 +1,6 @@
 // quillary_bench: measures the figures the program is held to and prints a
 // table. QUILLARY_BENCH_SIZES (comma-separated) overrides the list sizes,
-// QUILLARY_BENCH_NOTE the length of the long note.
+// QUILLARY_BENCH_NOTE the length of the longest note.
 #include "BenchTable.h"
 #include "Benches.h"
 
@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
     benchMainWindow(table, sizes);
     benchImport(table);
     benchAccess(table);
-    benchLongNote(table, qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE") > 0
-                             ? qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE")
-                             : 10000000);
+    benchLongNotes(table, qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE") > 0
+                              ? qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE")
+                              : 10000000);
     print(table);
     return 0;
 }
