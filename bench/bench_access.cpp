@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bringing an Access list over: start-up on a 10,000-contact Access list until
 // the converted list is shown.
 #include "BenchTable.h"

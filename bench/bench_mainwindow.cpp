@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window figures: the list fill against a raw ordered scan, start-up to
 // first paint, choosing an entry, the company fill, deleting a contact, memory.
 #include "BenchTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillary_bench: measures the figures the program is held to and prints a
 // table. QUILLARY_BENCH_SIZES (comma-separated) overrides the list sizes,
 // QUILLARY_BENCH_NOTE the length of the longest note.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the data files into the application folder without clobbering user data.
 file(COPY_FILE ${GEN}/Template.dat ${APP}/Template.dat ONLY_IF_DIFFERENT)
 if(NOT EXISTS ${APP}/Quillary.mdb)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `make package`: a Debian package of the installation under /usr, its library
 # dependencies worked out from the program (dpkg-shlibdeps).
 set(CPACK_GENERATOR DEB)

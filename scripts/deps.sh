@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Quillary builds, runs and tests with.
 # Idempotent: it only calls apt-get when something is missing.
 set -euo pipefail

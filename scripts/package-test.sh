@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program as a user meets it. Builds the Debian package from the
 # build tree, validates its menu entry and metainfo, installs it with apt-get,
 # starts the installed program with a fresh HOME, checks that the per-user

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A real-display run: the program on an X server with a window manager, driven
 # by the pointer and the keyboard as a person would. It clicks the middle of
 # "Add  New", types a name, clicks the middle of "Save Changes", selects the new

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AccessConversion.h"
 
 #include "AccessHeader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Access lists met through the windows: at start-up, in the list chooser and in
 // the area code window; the password dialog; damaged files; a program killed
 // while it converts.

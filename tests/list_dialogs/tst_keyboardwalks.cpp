@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmCopyList.h"
 #include "list_dialogs/frmFM.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "outlook_import/AddressBookReaders.h"

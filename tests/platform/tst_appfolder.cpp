@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AppFolder.h"
 #include "platform/MsgBox.h"
 #include "support/TestFolder.h"

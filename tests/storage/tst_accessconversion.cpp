@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting Access lists: every table of the test files comes over exactly,
 // refused files and failed conversions leave the folder as it was, the text
 // decoders agree with a reference, and damaged files never take the program down.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Access test files of tests/data/access and the exact contents of their
 // tables (FILE.TABLE.tsv: a header line, then one line per record with TAB

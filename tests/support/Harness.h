@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One real main window in a temporary application folder, with the dialogs it
 // would open at start-up and the program's end replaced by recorders. Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window as a person meets it: what lies under the pointer, whether each
 // caption fits its control, the frame, and what a field filled by code shows.
 #include "about/frmAbout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: renders the program's emblem as the PNG icons of the
 // desktop's icon theme, so the menu entry shows the picture the windows show.
 // Usage: quillary_icons OUTPUT_DIR ICON_NAME SIZE...

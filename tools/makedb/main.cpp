@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillary_makedb OUT.db SCHEMA.sql [TABLE DATA.csv]
 // Builds a database from text sources: the schema, then the CSV rows (the header
 // names the columns) in one transaction. Writes OUT.db.tmp and renames it, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillary_screenshots OUTDIR: renders every window of the program to PNG
 // (run with QT_QPA_PLATFORM=offscreen).
 #include "Shots.h"

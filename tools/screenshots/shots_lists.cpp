@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list chooser, the new-list dialog and the copy dialog, over a sample folder.
 #include "Shots.h"
 

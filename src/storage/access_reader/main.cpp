@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Access reader: reads one table of an Access database and writes it to
 // standard output for the program (see storage/AccessConversion.h). It runs as
 // a process of its own so that a damaged file cannot take the program down.
