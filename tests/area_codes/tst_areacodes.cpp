@@ -30,13 +30,6 @@ QStringList installedCodes(const QString& where = QString()) {
     return rowText(installedDataFile(kDat), sql).split('|', Qt::SkipEmptyParts);
 }
 
-// A click where a person clicks: on the window, at the middle of the control.
-void click(QWidget* control) {
-    QWidget* top = control->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
-                      control->mapTo(top, control->rect().center()));
-}
-
 // Selects all of a field's text and types over it.
 void type(QWidget* field, const QString& text) {
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
@@ -72,7 +65,7 @@ QString code(frmAreaCodes* w) {
 void act(frmAreaCodes* w, const QString& step) {
     for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
         if (b->text().remove('&') == step || b->accessibleName() == step)
-            return click(b);
+            return Harness::click(b);
     const QString value = step.section('=', 1);
     if (step.startsWith("code="))
         w->Text1[0]->setText(value);
@@ -83,9 +76,9 @@ void act(frmAreaCodes* w, const QString& step) {
     else if (step.contains('='))
         type(w->txtFields[step.left(1).toInt()], value);
     else if (step.startsWith("click "))
-        click(step.endsWith("code")    ? w->Text1[0]
-              : step.endsWith("where") ? w->Text1[1]
-                                       : w->txtFields[1]);
+        Harness::click(step.endsWith("code")    ? w->Text1[0]
+                       : step.endsWith("where") ? w->Text1[1]
+                                                : w->txtFields[1]);
     else if (step == "enter")
         QTest::keyClick(w->Text1[w->Text1[0]->text().isEmpty() ? 1 : 0], Qt::Key_Return);
     else if (step == "display")
@@ -160,7 +153,7 @@ private slots:
         act(w, "where=ny");
         act(w, "Go");
         QCOMPARE(MsgBox::shown().size(), message.isEmpty() ? 0 : opened ? 1 : 2);
-        click(w->cmdClose);
+        Harness::click(w->cmdClose);
         if (oneName)
             ListFiles::closeAreaCodes();
     }

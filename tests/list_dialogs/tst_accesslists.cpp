@@ -44,11 +44,6 @@ struct Answering : ModalDriver {
     }
 };
 
-QStringList sorted(QStringList names) {
-    names.sort();
-    return names;
-}
-
 // The converted list: its contacts exactly, the window listing them, the
 // original kept byte for byte, one information box saying so.
 void checkConverted(const Harness& h, const QString& file, const QString& mdb,

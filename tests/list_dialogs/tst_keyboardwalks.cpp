@@ -2,10 +2,8 @@
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmCopyList.h"
 #include "list_dialogs/frmFM.h"
-#include "outlook_import/frmContacts.h"
-#include "outlook_import/modOutLook.h"
 #include "platform/FolderDialog.h"
-#include "support/Harness.h"
+#include "support/ImportWindow.h"
 
 #include <QDir>
 #include <QLabel>
@@ -41,12 +39,7 @@ void walk(QWidget* window, const QString& keys) {
 class tst_keyboardwalks : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() {
-        if (frmContacts::loaded())
-            frmContacts::loaded()->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        modOutLook::setStoreRootForTesting(QString());
-    }
+    void cleanup() { ImportWindow::close(); }
     // The row's name starts with the dialog walked; the outcome is what the
     // user sees afterwards, and the message shown if any.
     void walks_data() {
@@ -85,11 +78,7 @@ private slots:
         FolderDialog::setScripted(true);
         FolderDialog::setNextAnswer(elsewhere.path());
         modOutLook::setStoreRootForTesting(elsewhere.path());
-        QDir(elsewhere.path()).mkpath(QStringLiteral("Personal Folders/Contacts"));
-        QFile card(elsewhere.filePath(QStringLiteral("Personal Folders/Contacts/ivy.vcf")));
-        QVERIFY(card.open(QIODevice::WriteOnly));
-        card.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ivy\r\nEND:VCARD\r\n");
-        card.close();
+        ImportWindow::writeCards(elsewhere.path(), "ivy.vcf", ImportWindow::card("Ivy"));
 
         std::unique_ptr<QWidget> owned;
         QWidget* window;

@@ -1,43 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "main_window/Globals.h"
-#include "main_window/pList.h"
 #include "outlook_import/BusyProgress.h"
 #include "outlook_import/VCardReader.h"
-#include "outlook_import/frmContacts.h"
-#include "outlook_import/modOutLook.h"
-#include "platform/MsgBox.h"
-#include "platform/SortedListBox.h"
-#include "support/TestFolder.h"
+#include "support/ImportWindow.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QProgressDialog>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <SQLiteCpp/SQLiteCpp.h>
-
-#include <memory>
 
 #include <sys/stat.h>
 
 using Files = QList<QPair<QString, QByteArray>>;
+using namespace ImportWindow;
 
 namespace {
 
 const QString listFile = QStringLiteral("Import.mdb");
 const QString contactsFolder = QStringLiteral("Personal Folders/Contacts");
-
-// One address book card; extra lines go before END.
-QByteArray card(const QString& fn, const QByteArray& extra = {}) {
-    QByteArray out = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
-    if (!fn.isNull())
-        out += "FN:" + fn.toUtf8() + "\r\n";
-    return out + extra + "END:VCARD\r\n";
-}
 
 QByteArray person(const QString& fn, const QString& email, const QString& city = {}) {
     QByteArray extra;
@@ -70,35 +46,6 @@ QList<int> selectedRows(const QListWidget* list) {
     return out;
 }
 
-// Clicks a point of a control, through the window it stands in.
-void clickAt(QWidget* control, QPoint point) {
-    QWidget* window = control->window();
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, control->mapTo(window, point));
-}
-
-void click(QListWidget* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    QVERIFY(item);
-    list->scrollToItem(item);
-    // Towards the entry's right end: the caption above the list reaches over
-    // the left part of its first entry.
-    const QRect rect = list->visualItemRect(item);
-    clickAt(list->viewport(), QPoint(rect.right() - rect.width() / 8, rect.center().y()));
-}
-
-QStringList detailTexts(const frmContacts* form) {
-    return {form->Text1->text(),  form->Text2->text(), form->Text2a->text(),
-            form->Text2b->text(), form->Text3->text(), form->Text3a->text()};
-}
-
-QStringList mainList() {
-    QStringList out;
-    SortedListBox* list = pList::instance()->List1;
-    for (int i = 0; i < list->listCount(); ++i)
-        out << list->list(i);
-    return out;
-}
-
 // Notes whether a progress window was shown, and whether the busy pointer was
 // on when it appeared.
 struct ProgressWatch : QObject {
@@ -114,486 +61,386 @@ struct ProgressWatch : QObject {
     }
 };
 
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 class tst_importdialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() {
+        setHome(m_home.path()); // without mail programs: the vCard folder is the address book
+    }
+    void init() {
+        m_store = std::make_unique<QTemporaryDir>();
+        modOutLook::setStoreRootForTesting(m_store->path());
+        m_h = std::make_unique<Harness>();
+        m_h->folder.addList(listFile);
+    }
+    void cleanup() {
+        ImportWindow::close();
+        m_h.reset();
+        m_store.reset();
+    }
 
-    void listing_data();
-    void listing();
-    void changedFiles_data();
-    void changedFiles();
-    void details_data();
-    void details();
-    void selections_data();
-    void selections();
+    // files: paths under the mail store and what they hold ("<pipe>", "<link to
+    // /dev/zero>", "<too large>" make such files); listed: "name|address" per entry
+    void listing_data() {
+        QTest::addColumn<Files>("files");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("folder");
 
-    void import_data();
-    void import();
-    void longWorkShowsProgress_data();
-    void longWorkShowsProgress();
+        QTest::newRow("no Personal Folders")
+            << Files{{"Archive/Contacts/a.vcf", person("Ann", "a@example.org")}} << QStringList{}
+            << QString();
+        QTest::newRow("files in name order, cards in file order, never sorted")
+            << Files{{"Personal Folders/Contacts/b.vcf",
+                      person("Zed", "z@example.org") + person("Amy", "amy@example.org")},
+                     {"Personal Folders/Contacts/A.VCF", person("Yvonne", "y@example.org")},
+                     {"Personal Folders/Contacts/c.vcf.txt", person("Not", "read")},
+                     {"Personal Folders/Contacts/d.vcf/e.vcf", person("Not", "either")}}
+            << QStringList{"Yvonne|y@example.org", "Zed|z@example.org", "Amy|amy@example.org"}
+            << "Contacts";
+        QTest::newRow("folder names in another case; the first store's is the default")
+            << Files{{"archive/contacts/notes.txt", "no cards"},
+                     {"personal folders/CONTACTS/a.vcf", person("Ann", "a@example.org")}}
+            << QStringList{"Ann|a@example.org"} << "contacts";
+        QTest::newRow("group and nameless card skipped, lists stay parallel, same names kept")
+            << Files{{"Personal Folders/Contacts/a.vcf",
+                      person("Ann", "a@example.org") + card("Team", "KIND:group\r\n") +
+                          card(QString()) + person("Bob", QString()) +
+                          card("Ann", "EMAIL:mailto:ann@example.com\r\n")}}
+            << QStringList{"Ann|a@example.org", "Bob|", "Ann|ann@example.com"} << "Contacts";
+        QTest::newRow("files that are no address book cost only themselves")
+            << Files{{"Personal Folders/Contacts/a.vcf", person("Ann", "a@example.org")},
+                     {"Personal Folders/Contacts/b1.vcf", "<pipe>"},
+                     {"Personal Folders/Contacts/b2.vcf", "<link to /dev/zero>"},
+                     {"Personal Folders/Contacts/b3.vcf", "<too large>"},
+                     {"Personal Folders/Contacts/c.vcf", person("Cid", "c@example.org")}}
+            << QStringList{"Ann|a@example.org", "Cid|c@example.org"} << "Contacts";
+    }
+    void listing() {
+        QFETCH(Files, files);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, folder);
+        for (const auto& [path, data] : files) {
+            const QString file = m_store->filePath(path);
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+            if (data == "<pipe>") {
+                QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+            } else if (data == "<link to /dev/zero>") {
+                QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+            } else {
+                QFile out(file);
+                QVERIFY(out.open(QIODevice::WriteOnly) && out.write(data) == data.size());
+                if (data == "<too large>") // sparse: it takes no room
+                    QVERIFY(out.write(card("Large")) && out.resize(VCardReader::MaxFileSize + 1));
+            }
+        }
+        openMainWindow();
+        frmContacts* form = ImportWindow::open(*m_h->window);
+        QVERIFY(form);
+        QVERIFY(!form->isModal());
+        QCOMPARE(form->windowTitle(), QStringLiteral("OutLook Contacts"));
+        QCOMPARE(entries(form), listed);
+        QCOMPARE(form->Text4->text(),
+                 folder.isEmpty() ? QString()
+                                  : QStringLiteral("Current Outlook folder is '%1'").arg(folder));
+    }
+    // The window closed (or kept open), the folder changed, the contacts listed
+    // again: a.vcf held Ann and b.vcf Bea and Bob before.
+    void changedFiles_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("nothing") << "none" << QStringList{"Ann", "Bea", "Bob"};
+        QTest::newRow("window kept open: listed twice")
+            << "keep open" << QStringList{"Ann", "Bea", "Bob", "Ann", "Bea", "Bob"};
+        QTest::newRow("file rewritten") << "rewrite" << QStringList{"Ann", "Beatrice", "Bob"};
+        QTest::newRow("same size, newer time") << "touch" << QStringList{"Ann", "Bee", "Bob"};
+        QTest::newRow("file added first") << "add" << QStringList{"Aaron", "Ann", "Bea", "Bob"};
+        QTest::newRow("file removed") << "remove" << QStringList{"Bea", "Bob"};
+        QTest::newRow("file renamed") << "rename" << QStringList{"Bea", "Bob", "Ann"};
+        QTest::newRow("file emptied") << "empty" << QStringList{"Ann"};
+    }
+    void changedFiles() {
+        QFETCH(QString, change);
+        QFETCH(QStringList, names);
+        const QString dir = m_store->filePath(contactsFolder) + u'/';
+        writeCards("a.vcf", card("Ann"));
+        writeCards("b.vcf", card("Bea") + card("Bob"));
+        const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
+        QVERIFY(setModified(dir + "a.vcf", past) && setModified(dir + "b.vcf", past));
+        QVERIFY(listContacts());
+        frmContacts::loaded()->Text1->setText("typed");
+        if (change != "keep open")
+            frmContacts::loaded()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (change == "rewrite") {
+            writeCards("b.vcf", card("Beatrice") + card("Bob"));
+        } else if (change == "touch") {
+            writeCards("b.vcf", card("Bee") + card("Bob"));
+            QVERIFY(setModified(dir + "b.vcf", past.addSecs(60)));
+        } else if (change == "add") {
+            writeCards("0.vcf", card("Aaron"));
+        } else if (change == "remove") {
+            QVERIFY(QFile::remove(dir + "a.vcf"));
+        } else if (change == "rename") {
+            QVERIFY(QFile::rename(dir + "a.vcf", dir + "z.vcf"));
+        } else if (change == "empty") {
+            writeCards("b.vcf", QByteArray());
+        }
+        QCOMPARE(listContacts() ? entries(frmContacts::loaded()).replaceInStrings("|", "")
+                                : QStringList(),
+                 names);
+    }
+    // rewrite: what a.vcf holds once listed, before the click (empty: unchanged)
+    void details_data() {
+        QTest::addColumn<QByteArray>("cards");
+        QTest::addColumn<QByteArray>("rewrite");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("expected");
+
+        const QByteArray twoJohns = person("John Smith", "first@example.org", "Austin") +
+                                    person("Bob", "bob@example.org") +
+                                    person("John Smith", "second@example.org", "Boston");
+        QTest::newRow("same name, first entry")
+            << twoJohns << QByteArray() << 0
+            << QStringList{"1 Main St", "Austin", "", "", "", "first@example.org"};
+        QTest::newRow("same name, second entry")
+            << twoJohns << QByteArray() << 2
+            << QStringList{"1 Main St", "Boston", "", "", "", "second@example.org"};
+        QTest::newRow("group of the same name is no contact")
+            << person("Team", "team@example.org", "Austin") + card("Team", "KIND:group\r\n")
+            << QByteArray() << 0
+            << QStringList{"1 Main St", "Austin", "", "", "", "team@example.org"};
+        QTest::newRow("card edited since the listing")
+            << person("Ann", "ann@example.org", "Austin")
+            << person("Ann", "ann@example.org", "Dallas Fort Worth") << 0
+            << QStringList{"1 Main St", "Dallas Fort Worth", "", "", "", "ann@example.org"};
+        QTest::newRow("card moved since the listing: found by name")
+            << person("Ann", "a@example.org", "Austin") + person("Bob", "b@example.org", "Boston")
+            << person("Bob", "b@example.org", "Boston") << 1
+            << QStringList{"1 Main St", "Boston", "", "", "", "b@example.org"};
+        QTest::newRow("renamed since the listing: names match exactly")
+            << person("Ann", "a@example.org", "Austin") + person("Bob", "b@example.org")
+            << person("ann", "a@example.org", "Austin") + person("Bob", "b@example.org") << 0
+            << QStringList(6, QString());
+    }
+    void details() {
+        QFETCH(QByteArray, cards);
+        QFETCH(QByteArray, rewrite);
+        QFETCH(int, row);
+        QFETCH(QStringList, expected);
+        writeCards("a.vcf", cards);
+        frmContacts* form = listContacts();
+        QVERIFY(form);
+        if (!rewrite.isEmpty()) {
+            writeCards("a.vcf", rewrite);
+            QVERIFY(setModified(m_store->filePath(contactsFolder + "/a.vcf"),
+                                QDateTime::currentDateTime().addSecs(60)));
+        }
+        for (QLineEdit* field :
+             {form->Text1, form->Text2, form->Text2a, form->Text2b, form->Text3, form->Text3a})
+            field->setText("typed by the user");
+        click(form->lstContacts, row);
+        QCOMPARE(detailTexts(form), expected);
+        QCOMPARE(selectedRows(form->lstContacts), QList<int>{row});
+        QVERIFY(selectedRows(form->lstEmail).isEmpty());
+    }
+    // clicks: "c<row>" clicks a contact, "e<row>" an address, "clear<n>" a
+    // "Clear Selected" button; then the selected rows of both lists.
+    void selections_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QList<int>>("contacts");
+        QTest::addColumn<QList<int>>("emails");
+        QTest::newRow("address click selects its contact")
+            << QStringList{"e1"} << QList<int>{1} << QList<int>{1};
+        QTest::newRow("second address click unselects it")
+            << QStringList{"e1", "e1"} << QList<int>{} << QList<int>{};
+        const QStringList mixed{"c0", "c2", "e1", "c1"};
+        QTest::newRow("each list its own selection") << mixed << QList<int>{0, 2} << QList<int>{1};
+        QTest::newRow("clear contacts")
+            << mixed + QStringList{"clear0"} << QList<int>{} << QList<int>{1};
+        QTest::newRow("clear addresses")
+            << mixed + QStringList{"clear1"} << QList<int>{0, 2} << QList<int>{};
+    }
+    void selections() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QList<int>, contacts);
+        QFETCH(QList<int>, emails);
+        writeCards("a.vcf", person("Ann", "a@example.org") + person("Bob", "b@example.org") +
+                                person("Cid", "c@example.org"));
+        frmContacts* form = listContacts();
+        QVERIFY(form);
+        for (const QString& c : clicks) {
+            if (c.startsWith("clear")) {
+                Harness::click(form->cmdClear[c.mid(5).toUInt()]);
+            } else {
+                click(c[0] == u'c' ? form->lstContacts : form->lstEmail, c.mid(1).toInt());
+            }
+        }
+        QCOMPARE(selectedRows(form->lstContacts), contacts);
+        QCOMPARE(selectedRows(form->lstEmail), emails);
+        if (!clicks.contains("c1")) // the details are shown only by clicking a contact
+            QCOMPARE(detailTexts(form), QStringList(6, QString()));
+    }
+
+    // situation: "unique" puts a unique key on the names, "store gone" removes
+    // the address book before the import, "no list" opens none; the list holds Bob
+    // before; stored: each row's seven mapped fields, then the unmapped joined.
+    void import_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QList<int>>("select");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QList<int>>("stillSelected");
+        const QString bob = "Bob|||||||";
+        const QString john =
+            "John Smith|12 High St|Springfield|IL|62701|555-0100|john@example.org|";
+        QTest::newRow("nothing selected")
+            << "" << QList<int>{} << "Contacts Added" << QStringList{bob} << QList<int>{};
+        QTest::newRow("two of one name, each with its own details")
+            << "" << QList<int>{0, 2} << "Contacts Added"
+            << QStringList{bob, john, "John Smith|||||555-0199|other@example.org|"} << QList<int>{};
+        QTest::newRow("address book gone: names only")
+            << "store gone" << QList<int>{0, 3} << "Contacts Added"
+            << QStringList{bob, "John Smith|||||||", "Dee|||||||"} << QList<int>{};
+        QTest::newRow("no list open")
+            << "no list" << QList<int>{0} << "Error Occured" << QStringList{bob} << QList<int>{0};
+        QTest::newRow("duplicate half-way") << "unique" << QList<int>{0, 1, 3} << "Contact Exists"
+                                            << QStringList{bob, john} << QList<int>{1, 3};
+        QTest::newRow("duplicate first") << "unique" << QList<int>{1, 3} << "Contact Exists"
+                                         << QStringList{bob} << QList<int>{1, 3};
+    }
+    void import() {
+        QFETCH(QString, situation);
+        QFETCH(QList<int>, select);
+        QFETCH(QString, title);
+        QFETCH(QStringList, stored);
+        QFETCH(QList<int>, stillSelected);
+        m_h->folder.addContacts(listFile, {{"Bob"}});
+        if (situation == "unique")
+            m_h->exec(listFile, "CREATE UNIQUE INDEX pName2_unique ON pName2(pName)");
+        writeCards("a.vcf",
+                   card("John Smith", "ADR;TYPE=HOME:;;12 High St;Springfield;IL;62701;\r\n"
+                                      "TEL;TYPE=HOME:555-0100\r\nEMAIL:mailto:john@example.org\r\n"
+                                      "ORG:Lee Ltd\r\nNOTE:not copied\r\n") +
+                       person("Bob", "b@example.org") +
+                       card("John Smith", "EMAIL:other@example.org\r\nTEL;TYPE=HOME:555-0199\r\n") +
+                       person("Dee", "d@example.org"));
+        openMainWindow(situation == "no list" ? QStringLiteral("Missing.mdb") : listFile);
+        // Choosing an entry narrows the main window's records to that contact;
+        // the import adds to the whole list all the same.
+        m_h->window->List1->setListIndex(0);
+        frmContacts* form = listContacts();
+        QVERIFY(form);
+        click(form->lstEmail, 1); // an address selected plays no part
+        click(form->lstContacts, 1);
+        click(form->lstContacts, 0);
+        click(form->lstContacts, 0);
+        QCOMPARE(detailTexts(form).join(u'|'),
+                 QStringLiteral("12 High St|Springfield|IL|62701|555-0100|john@example.org"));
+        form->Text1->setText("typed"); // replaced by the address book's values
+        for (int row : select)
+            click(form->lstContacts, row);
+        QCOMPARE(selectedRows(form->lstContacts), select);
+        if (situation == "store gone")
+            QVERIFY(QDir(m_store->filePath("Personal Folders")).removeRecursively());
+        addSelected();
+        const QHash<QString, QPair<QString, MsgBox::Icon>> boxes{
+            {"Contacts Added", {"All selected contacts were added!", MsgBox::Icon::Information}},
+            {"Contact Exists",
+             {"Contact already exists in the Phonebook!", MsgBox::Icon::Exclamation}},
+            {"Error Occured",
+             {"An error occured while trying to perform the previous\r\n"
+              "operation.Cannot add items to the Phonebook now.",
+              MsgBox::Icon::Critical}}};
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QCOMPARE(MsgBox::last().title, title);
+        QCOMPARE(MsgBox::last().text, boxes[title].first);
+        QCOMPARE(MsgBox::last().icon, boxes[title].second);
+        QCOMPARE(storedRows(), stored);
+        QCOMPARE(selectedRows(form->lstContacts), stillSelected);
+        if (situation == "no list")
+            return;
+        // After a failure the main window is not refreshed; its next store point
+        // does not store the refused record.
+        QStringList names;
+        for (const QString& row : stored)
+            names << row.section(u'|', 0, 0);
+        names.sort();
+        QCOMPARE(m_h->entries(), title == "Contact Exists" ? QStringList{"Bob"} : names);
+        MsgBox::clearShown();
+        m_h->window->Refresh_Click(0);
+        QVERIFY(MsgBox::shown().isEmpty());
+        QCOMPARE(m_h->entries(), names);
+    }
+    // Listing or adding thousands of contacts shows the busy pointer and, once the
+    // work has run a while (here: at once), a progress window; a few contacts show
+    // neither window. Afterwards both are gone and the contacts are there.
+    void longWorkShowsProgress_data() {
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<int>("contacts");
+        QTest::addColumn<bool>("progressShown");
+        QTest::newRow("listing thousands") << false << 2100 << true;
+        QTest::newRow("listing a few") << false << 30 << false;
+        QTest::newRow("adding thousands") << true << 2100 << true;
+        QTest::newRow("adding a few") << true << 30 << false;
+    }
+    void longWorkShowsProgress() {
+        QFETCH(bool, adding);
+        QFETCH(int, contacts);
+        QFETCH(bool, progressShown);
+        // One file per contact for listing, one file of them all for adding.
+        QByteArray all;
+        for (int i = 0; i < contacts; ++i)
+            adding
+                ? void(all += card("Contact"))
+                : writeCards(QStringLiteral("c%1.vcf").arg(i, 5, 10, QChar(u'0')), card("Contact"));
+        writeCards("all.vcf", all);
+        openMainWindow();
+        frmContacts* form = adding ? listContacts() : nullptr;
+        if (adding)
+            form->lstContacts->selectAll();
+        BusyProgress::setShowAfterMs(0);
+        ProgressWatch watch;
+        qApp->installEventFilter(&watch);
+        if (adding)
+            addSelected();
+        else
+            form = listContacts();
+        qApp->removeEventFilter(&watch);
+        BusyProgress::setShowAfterMs(1000);
+        QCOMPARE(watch.shown, progressShown);
+        QCOMPARE(watch.busyPointer, progressShown);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(form->lstContacts->count(), contacts);
+        QCOMPARE(storedRows().size(), adding ? contacts : 0);
+    }
 
 private:
-    void writeCards(const QString& fileName, const QByteArray& cards,
-                    const QString& folder = contactsFolder);
-    void openMainWindow(const QString& list = listFile);
-    frmContacts* listContacts();
-    // Rows of the list file: pName, pAddress, pCity, pState, pZip, pPhone, pEmail,
-    // then the unmapped fields run together, all joined by "|".
-    QStringList storedRows();
-    void selectContacts(const QList<int>& rows);
-    void addSelected();
+    void writeCards(const QString& fileName, const QByteArray& cards) {
+        ImportWindow::writeCards(m_store->path(), fileName, cards);
+    }
+    void openMainWindow(const QString& list = listFile) {
+        m_h->window = std::make_unique<pList>();
+        m_h->window->showListChooser = [] {};
+        m_h->window->showNewList = [] {};
+        Globals::currentListName = list;
+        m_h->window->Refresh_Click(0);
+        m_h->window->show();
+    }
+    frmContacts* listContacts() {
+        modOutLook::GetOutlookContacts();
+        frmContacts* form = frmContacts::loaded();
+        return form && QTest::qWaitForWindowExposed(form) ? form : nullptr;
+    }
+    QStringList storedRows() { return ImportWindow::storedRows(m_h->folder.file(listFile), true); }
+    void addSelected() { Harness::click(frmContacts::loaded()->cmdAdd2phonebook); }
 
     QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_store;
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<pList> m_main;
+    std::unique_ptr<Harness> m_h;
 };
-
-void tst_importdialog::initTestCase() {
-    MsgBox::setScripted(true);
-    // A home without mail programs: the vCard folder is the address book.
-    for (const char* name :
-         {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"})
-        qputenv(name, QFile::encodeName(m_home.path()));
-}
-
-void tst_importdialog::init() {
-    m_store = std::make_unique<QTemporaryDir>();
-    modOutLook::setStoreRootForTesting(m_store->path());
-    m_folder = std::make_unique<TestFolder>();
-    m_folder->addList(listFile);
-    Globals::reset();
-    MsgBox::clearShown();
-}
-
-void tst_importdialog::cleanup() {
-    if (frmContacts::loaded())
-        frmContacts::loaded()->close();
-    flushDeletes();
-    m_main.reset();
-    m_folder.reset();
-    m_store.reset();
-    modOutLook::setStoreRootForTesting(QString());
-}
-
-void tst_importdialog::writeCards(const QString& fileName, const QByteArray& cards,
-                                  const QString& folder) {
-    const QString dir = m_store->filePath(folder);
-    QVERIFY(QDir().mkpath(dir));
-    QFile file(dir + u'/' + fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(cards);
-}
-
-void tst_importdialog::openMainWindow(const QString& list) {
-    m_main = std::make_unique<pList>();
-    m_main->showListChooser = [] {};
-    m_main->showNewList = [] {};
-    Globals::currentListName = list;
-    m_main->Refresh_Click(0);
-    m_main->show();
-}
-
-frmContacts* tst_importdialog::listContacts() {
-    modOutLook::GetOutlookContacts();
-    frmContacts* form = frmContacts::loaded();
-    if (form && !QTest::qWaitForWindowExposed(form))
-        return nullptr;
-    return form;
-}
-
-QStringList tst_importdialog::storedRows() {
-    SQLite::Database db(m_folder->file(listFile).toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, "SELECT pName, pAddress, pCity, pState, pZip, pPhone, pEmail, "
-                            "coalesce(CompanyName,'') || coalesce(pAddress2,'') || "
-                            "coalesce(pCoPhone,'') || coalesce(pFax,'') || coalesce(pNotes,'') "
-                            "FROM pName2 ORDER BY rowid");
-    QStringList out;
-    while (q.executeStep()) {
-        QStringList row;
-        for (int i = 0; i < 8; ++i)
-            row << QString::fromStdString(q.getColumn(i).getString());
-        out << row.join(u'|');
-    }
-    return out;
-}
-
-void tst_importdialog::selectContacts(const QList<int>& rows) {
-    frmContacts* form = frmContacts::loaded();
-    QVERIFY(form);
-    for (int row : rows)
-        click(form->lstContacts, row);
-    QCOMPARE(selectedRows(form->lstContacts), rows);
-}
-
-void tst_importdialog::addSelected() {
-    QPushButton* add = frmContacts::loaded()->cmdAdd2phonebook;
-    clickAt(add, add->rect().center());
-}
-
-// files: paths under the mail store and what they hold ("<pipe>", "<link to
-// /dev/zero>", "<too large>" make such files); listed: "name|address" per entry
-void tst_importdialog::listing_data() {
-    QTest::addColumn<Files>("files");
-    QTest::addColumn<QStringList>("listed");
-    QTest::addColumn<QString>("folder");
-
-    QTest::newRow("no Personal Folders")
-        << Files{{"Archive/Contacts/a.vcf", person("Ann", "a@example.org")}} << QStringList{}
-        << QString();
-    QTest::newRow("files in name order, cards in file order, never sorted")
-        << Files{{"Personal Folders/Contacts/b.vcf",
-                  person("Zed", "z@example.org") + person("Amy", "amy@example.org")},
-                 {"Personal Folders/Contacts/A.VCF", person("Yvonne", "y@example.org")},
-                 {"Personal Folders/Contacts/c.vcf.txt", person("Not", "read")},
-                 {"Personal Folders/Contacts/d.vcf/e.vcf", person("Not", "either")}}
-        << QStringList{"Yvonne|y@example.org", "Zed|z@example.org", "Amy|amy@example.org"}
-        << "Contacts";
-    QTest::newRow("folder names in another case; the first store's is the default")
-        << Files{{"archive/contacts/notes.txt", "no cards"},
-                 {"personal folders/CONTACTS/a.vcf", person("Ann", "a@example.org")}}
-        << QStringList{"Ann|a@example.org"} << "contacts";
-    QTest::newRow("group and nameless card skipped, lists stay parallel, same names kept")
-        << Files{{"Personal Folders/Contacts/a.vcf",
-                  person("Ann", "a@example.org") + card("Team", "KIND:group\r\n") +
-                      card(QString()) + person("Bob", QString()) +
-                      card("Ann", "EMAIL:mailto:ann@example.com\r\n")}}
-        << QStringList{"Ann|a@example.org", "Bob|", "Ann|ann@example.com"} << "Contacts";
-    QTest::newRow("files that are no address book cost only themselves")
-        << Files{{"Personal Folders/Contacts/a.vcf", person("Ann", "a@example.org")},
-                 {"Personal Folders/Contacts/b1.vcf", "<pipe>"},
-                 {"Personal Folders/Contacts/b2.vcf", "<link to /dev/zero>"},
-                 {"Personal Folders/Contacts/b3.vcf", "<too large>"},
-                 {"Personal Folders/Contacts/c.vcf", person("Cid", "c@example.org")}}
-        << QStringList{"Ann|a@example.org", "Cid|c@example.org"} << "Contacts";
-}
-
-void tst_importdialog::listing() {
-    QFETCH(Files, files);
-    QFETCH(QStringList, listed);
-    QFETCH(QString, folder);
-    for (const auto& [path, data] : files) {
-        const QString file = m_store->filePath(path);
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-        if (data == "<pipe>") {
-            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-        } else if (data == "<link to /dev/zero>") {
-            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
-        } else {
-            QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(data) == data.size());
-            if (data == "<too large>") // sparse: it takes no room
-                QVERIFY(out.write(card("Large")) && out.resize(VCardReader::MaxFileSize + 1));
-        }
-    }
-    openMainWindow();
-    m_main->mnuGetOLC->trigger();
-    frmContacts* form = frmContacts::loaded();
-    QVERIFY(form);
-    QVERIFY(form->isVisible());
-    QVERIFY(!form->isModal());
-    QCOMPARE(form->windowTitle(), QStringLiteral("OutLook Contacts"));
-    QCOMPARE(entries(form), listed);
-    QCOMPARE(form->Text4->text(),
-             folder.isEmpty() ? QString()
-                              : QStringLiteral("Current Outlook folder is '%1'").arg(folder));
-}
-
-// The window closed (or kept open), the folder changed, the contacts listed
-// again: a.vcf held Ann and b.vcf Bea and Bob before.
-void tst_importdialog::changedFiles_data() {
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("nothing") << "none" << QStringList{"Ann", "Bea", "Bob"};
-    QTest::newRow("window kept open: listed twice")
-        << "keep open" << QStringList{"Ann", "Bea", "Bob", "Ann", "Bea", "Bob"};
-    QTest::newRow("file rewritten") << "rewrite" << QStringList{"Ann", "Beatrice", "Bob"};
-    QTest::newRow("same size, newer time") << "touch" << QStringList{"Ann", "Bee", "Bob"};
-    QTest::newRow("file added first") << "add" << QStringList{"Aaron", "Ann", "Bea", "Bob"};
-    QTest::newRow("file removed") << "remove" << QStringList{"Bea", "Bob"};
-    QTest::newRow("file renamed") << "rename" << QStringList{"Bea", "Bob", "Ann"};
-    QTest::newRow("file emptied") << "empty" << QStringList{"Ann"};
-}
-
-void tst_importdialog::changedFiles() {
-    QFETCH(QString, change);
-    QFETCH(QStringList, names);
-    const QString dir = m_store->filePath(contactsFolder) + u'/';
-    writeCards("a.vcf", card("Ann"));
-    writeCards("b.vcf", card("Bea") + card("Bob"));
-    const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
-    QVERIFY(setModified(dir + "a.vcf", past) && setModified(dir + "b.vcf", past));
-    QVERIFY(listContacts());
-    frmContacts::loaded()->Text1->setText("typed");
-    if (change != "keep open")
-        frmContacts::loaded()->close();
-    flushDeletes();
-    if (change == "rewrite") {
-        writeCards("b.vcf", card("Beatrice") + card("Bob"));
-    } else if (change == "touch") {
-        writeCards("b.vcf", card("Bee") + card("Bob"));
-        QVERIFY(setModified(dir + "b.vcf", past.addSecs(60)));
-    } else if (change == "add") {
-        writeCards("0.vcf", card("Aaron"));
-    } else if (change == "remove") {
-        QVERIFY(QFile::remove(dir + "a.vcf"));
-    } else if (change == "rename") {
-        QVERIFY(QFile::rename(dir + "a.vcf", dir + "z.vcf"));
-    } else if (change == "empty") {
-        writeCards("b.vcf", QByteArray());
-    }
-    QCOMPARE(listContacts() ? entries(frmContacts::loaded()).replaceInStrings("|", "")
-                            : QStringList(),
-             names);
-}
-
-// rewrite: what a.vcf holds once listed, before the click (empty: unchanged)
-void tst_importdialog::details_data() {
-    QTest::addColumn<QByteArray>("cards");
-    QTest::addColumn<QByteArray>("rewrite");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QStringList>("expected");
-
-    const QByteArray full = card("Ann Lee", "ADR;TYPE=HOME:;;12 High St;Springfield;IL;62701;\r\n"
-                                            "TEL;TYPE=HOME:555-0100\r\n"
-                                            "TEL;TYPE=WORK:555-0199\r\n"
-                                            "EMAIL:ann@example.org\r\n");
-    QTest::newRow("all values") << full << QByteArray() << 0
-                                << QStringList{"12 High St", "Springfield", "IL",
-                                               "62701",      "555-0100",    "ann@example.org"};
-    QTest::newRow("street only") << card("Cid", "ADR:;;9 Low Rd;;;;\r\n") << QByteArray() << 0
-                                 << QStringList{"9 Low Rd", "", "", "", "", ""};
-    const QByteArray twoJohns = person("John Smith", "first@example.org", "Austin") +
-                                person("Bob", "bob@example.org") +
-                                person("John Smith", "second@example.org", "Boston");
-    QTest::newRow("same name, first entry")
-        << twoJohns << QByteArray() << 0
-        << QStringList{"1 Main St", "Austin", "", "", "", "first@example.org"};
-    QTest::newRow("same name, second entry")
-        << twoJohns << QByteArray() << 2
-        << QStringList{"1 Main St", "Boston", "", "", "", "second@example.org"};
-    QTest::newRow("group of the same name is no contact")
-        << person("Team", "team@example.org", "Austin") + card("Team", "KIND:group\r\n")
-        << QByteArray() << 0 << QStringList{"1 Main St", "Austin", "", "", "", "team@example.org"};
-    QTest::newRow("card edited since the listing")
-        << person("Ann", "ann@example.org", "Austin")
-        << person("Ann", "ann@example.org", "Dallas Fort Worth") << 0
-        << QStringList{"1 Main St", "Dallas Fort Worth", "", "", "", "ann@example.org"};
-    QTest::newRow("card moved since the listing: found by name")
-        << person("Ann", "a@example.org", "Austin") + person("Bob", "b@example.org", "Boston")
-        << person("Bob", "b@example.org", "Boston") << 1
-        << QStringList{"1 Main St", "Boston", "", "", "", "b@example.org"};
-    QTest::newRow("renamed since the listing: names match exactly")
-        << person("Ann", "a@example.org", "Austin") + person("Bob", "b@example.org")
-        << person("ann", "a@example.org", "Austin") + person("Bob", "b@example.org") << 0
-        << QStringList(6, QString());
-}
-
-void tst_importdialog::details() {
-    QFETCH(QByteArray, cards);
-    QFETCH(QByteArray, rewrite);
-    QFETCH(int, row);
-    QFETCH(QStringList, expected);
-    writeCards("a.vcf", cards);
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    if (!rewrite.isEmpty()) {
-        writeCards("a.vcf", rewrite);
-        QVERIFY(setModified(m_store->filePath(contactsFolder + "/a.vcf"),
-                            QDateTime::currentDateTime().addSecs(60)));
-    }
-    for (QLineEdit* field :
-         {form->Text1, form->Text2, form->Text2a, form->Text2b, form->Text3, form->Text3a})
-        field->setText("typed by the user");
-    click(form->lstContacts, row);
-    QCOMPARE(detailTexts(form), expected);
-    QCOMPARE(selectedRows(form->lstContacts), QList<int>{row});
-    QVERIFY(selectedRows(form->lstEmail).isEmpty());
-}
-
-// clicks: "c<row>" clicks a contact, "e<row>" an address, "clear<n>" a
-// "Clear Selected" button; then the selected rows of both lists.
-void tst_importdialog::selections_data() {
-    QTest::addColumn<QStringList>("clicks");
-    QTest::addColumn<QList<int>>("contacts");
-    QTest::addColumn<QList<int>>("emails");
-    QTest::newRow("address click selects its contact")
-        << QStringList{"e1"} << QList<int>{1} << QList<int>{1};
-    QTest::newRow("second address click unselects it")
-        << QStringList{"e1", "e1"} << QList<int>{} << QList<int>{};
-    const QStringList mixed{"c0", "c2", "e1", "c1"};
-    QTest::newRow("each list its own selection") << mixed << QList<int>{0, 2} << QList<int>{1};
-    QTest::newRow("clear contacts")
-        << mixed + QStringList{"clear0"} << QList<int>{} << QList<int>{1};
-    QTest::newRow("clear addresses")
-        << mixed + QStringList{"clear1"} << QList<int>{0, 2} << QList<int>{};
-}
-
-void tst_importdialog::selections() {
-    QFETCH(QStringList, clicks);
-    QFETCH(QList<int>, contacts);
-    QFETCH(QList<int>, emails);
-    writeCards("a.vcf", person("Ann", "a@example.org") + person("Bob", "b@example.org") +
-                            person("Cid", "c@example.org"));
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    for (const QString& c : clicks) {
-        if (c.startsWith("clear")) {
-            QPushButton* button = form->cmdClear[c.mid(5).toUInt()];
-            clickAt(button, button->rect().center());
-        } else {
-            click(c[0] == u'c' ? form->lstContacts : form->lstEmail, c.mid(1).toInt());
-        }
-    }
-    QCOMPARE(selectedRows(form->lstContacts), contacts);
-    QCOMPARE(selectedRows(form->lstEmail), emails);
-    if (!clicks.contains("c1")) // the details are shown only by clicking a contact
-        QCOMPARE(detailTexts(form), QStringList(6, QString()));
-}
-
-// situation: "unique" puts a unique key on the names, "store gone" removes
-// the address book before the import, "no list" opens none; the list holds Bob
-// before; stored: each row's seven mapped fields, then the unmapped joined.
-void tst_importdialog::import_data() {
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<QList<int>>("select");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<QList<int>>("stillSelected");
-    const QString bob = "Bob|||||||";
-    const QString john = "John Smith|12 High St|Springfield|IL|62701|555-0100|john@example.org|";
-    QTest::newRow("nothing selected")
-        << "" << QList<int>{} << "Contacts Added" << QStringList{bob} << QList<int>{};
-    QTest::newRow("two of one name, each with its own details")
-        << "" << QList<int>{0, 2} << "Contacts Added"
-        << QStringList{bob, john, "John Smith|||||555-0199|other@example.org|"} << QList<int>{};
-    QTest::newRow("address book gone: names only")
-        << "store gone" << QList<int>{0, 3} << "Contacts Added"
-        << QStringList{bob, "John Smith|||||||", "Dee|||||||"} << QList<int>{};
-    QTest::newRow("no list open") << "no list" << QList<int>{0} << "Error Occured"
-                                  << QStringList{bob} << QList<int>{0};
-    QTest::newRow("duplicate half-way") << "unique" << QList<int>{0, 1, 3} << "Contact Exists"
-                                        << QStringList{bob, john} << QList<int>{1, 3};
-    QTest::newRow("duplicate first")
-        << "unique" << QList<int>{1, 3} << "Contact Exists" << QStringList{bob} << QList<int>{1, 3};
-}
-
-void tst_importdialog::import() {
-    QFETCH(QString, situation);
-    QFETCH(QList<int>, select);
-    QFETCH(QString, title);
-    QFETCH(QStringList, stored);
-    QFETCH(QList<int>, stillSelected);
-    m_folder->addContacts(listFile, {{"Bob"}});
-    if (situation == "unique") {
-        SQLite::Database db(m_folder->file(listFile).toStdString(), SQLite::OPEN_READWRITE);
-        db.exec("CREATE UNIQUE INDEX pName2_unique ON pName2(pName)");
-    }
-    writeCards("a.vcf",
-               card("John Smith", "ADR;TYPE=HOME:;;12 High St;Springfield;IL;62701;\r\n"
-                                  "TEL;TYPE=HOME:555-0100\r\nEMAIL:mailto:john@example.org\r\n"
-                                  "ORG:Lee Ltd\r\nNOTE:not copied\r\n") +
-                   person("Bob", "b@example.org") +
-                   card("John Smith", "EMAIL:other@example.org\r\nTEL;TYPE=HOME:555-0199\r\n") +
-                   person("Dee", "d@example.org"));
-    openMainWindow(situation == "no list" ? QStringLiteral("Missing.mdb") : listFile);
-    // Choosing an entry narrows the main window's records to that contact;
-    // the import adds to the whole list all the same.
-    m_main->List1->setListIndex(0);
-    frmContacts* form = listContacts();
-    QVERIFY(form);
-    click(form->lstEmail, 1); // an address selected plays no part
-    click(form->lstContacts, 1);
-    click(form->lstContacts, 0);
-    click(form->lstContacts, 0);
-    QCOMPARE(detailTexts(form).join(u'|'),
-             QStringLiteral("12 High St|Springfield|IL|62701|555-0100|john@example.org"));
-    form->Text1->setText("typed"); // replaced by the address book's values
-    selectContacts(select);
-    if (situation == "store gone")
-        QVERIFY(QDir(m_store->filePath("Personal Folders")).removeRecursively());
-    addSelected();
-    const QHash<QString, QString> texts{
-        {"Contacts Added", "All selected contacts were added!"},
-        {"Contact Exists", "Contact already exists in the Phonebook!"},
-        {"Error Occured", "An error occured while trying to perform the previous\r\n"
-                          "operation.Cannot add items to the Phonebook now."}};
-    const QHash<QString, MsgBox::Icon> icons{{"Contacts Added", MsgBox::Icon::Information},
-                                             {"Contact Exists", MsgBox::Icon::Exclamation},
-                                             {"Error Occured", MsgBox::Icon::Critical}};
-    QCOMPARE(MsgBox::shown().size(), 1);
-    QCOMPARE(MsgBox::last().title, title);
-    QCOMPARE(MsgBox::last().text, texts[title]);
-    QCOMPARE(MsgBox::last().icon, icons[title]);
-    QCOMPARE(storedRows(), stored);
-    QCOMPARE(selectedRows(form->lstContacts), stillSelected);
-    if (situation == "no list")
-        return;
-    // After a failure the main window is not refreshed; its next store point
-    // does not store the refused record.
-    QStringList names;
-    for (const QString& row : stored)
-        names << row.section(u'|', 0, 0);
-    names.sort();
-    QCOMPARE(mainList(), title == "Contact Exists" ? QStringList{"Bob"} : names);
-    MsgBox::clearShown();
-    m_main->Refresh_Click(0);
-    QVERIFY(MsgBox::shown().isEmpty());
-    QCOMPARE(mainList(), names);
-}
-
-// Listing or adding thousands of contacts shows the busy pointer and, once the
-// work has run a while (here: at once), a progress window; a few contacts show
-// neither window. Afterwards both are gone and the contacts are there.
-void tst_importdialog::longWorkShowsProgress_data() {
-    QTest::addColumn<bool>("adding");
-    QTest::addColumn<int>("contacts");
-    QTest::addColumn<bool>("progressShown");
-    QTest::newRow("listing thousands") << false << 2100 << true;
-    QTest::newRow("listing a few") << false << 30 << false;
-    QTest::newRow("adding thousands") << true << 2100 << true;
-    QTest::newRow("adding a few") << true << 30 << false;
-}
-
-void tst_importdialog::longWorkShowsProgress() {
-    QFETCH(bool, adding);
-    QFETCH(int, contacts);
-    QFETCH(bool, progressShown);
-    // One file per contact for listing, one file of them all for adding.
-    QByteArray all;
-    for (int i = 0; i < contacts; ++i)
-        adding ? void(all += card("Contact"))
-               : writeCards(QStringLiteral("c%1.vcf").arg(i, 5, 10, QChar(u'0')), card("Contact"));
-    writeCards("all.vcf", all);
-    openMainWindow();
-    frmContacts* form = adding ? listContacts() : nullptr;
-    if (adding)
-        form->lstContacts->selectAll();
-    BusyProgress::setShowAfterMs(0);
-    ProgressWatch watch;
-    qApp->installEventFilter(&watch);
-    if (adding)
-        addSelected();
-    else
-        form = listContacts();
-    qApp->removeEventFilter(&watch);
-    BusyProgress::setShowAfterMs(1000);
-    QCOMPARE(watch.shown, progressShown);
-    QCOMPARE(watch.busyPointer, progressShown);
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(form->lstContacts->count(), contacts);
-    QCOMPARE(storedRows().size(), adding ? contacts : 0);
-}
 
 QTEST_MAIN(tst_importdialog)
 #include "tst_importdialog.moc"

@@ -18,6 +18,13 @@
 #include <QtTest>
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <optional>
+
+inline QStringList sorted(QStringList list) {
+    list.sort();
+    return list;
+}
+
 class Harness {
 public:
     TestFolder folder;
@@ -108,6 +115,13 @@ public:
             files->setListIndex(files->list(i) == name ? i : files->listIndex());
     }
 
+    // A click where a person clicks: on the window, at a point of the control
+    // (its middle unless given).
+    static void click(QWidget* control, std::optional<QPoint> at = {}) {
+        QWidget* top = control->window();
+        QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                          control->mapTo(top, at.value_or(control->rect().center())));
+    }
     // Types into a field as the user would: focus, select all, type.
     static void type(QLineEdit* field, const QString& text) {
         field->setFocus(Qt::MouseFocusReason);
