@@ -1,22 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "support/TestFolder.h"
-
-#include "platform/RunError.h"
 #include "storage/ListFiles.h"
 
 #include <QtTest>
-
-namespace {
-// The area code file's two names in a folder, as "dat=<bytes> mdb=<bytes>".
-QString areaCodeFiles(const TestFolder& folder) {
-    QStringList state;
-    for (const char* ext : {"dat", "mdb"})
-        if (folder.exists(QStringLiteral("AreaCodes.") + ext))
-            state << QStringLiteral("%1=%2").arg(
-                ext, QString::fromLatin1(folder.read(QStringLiteral("AreaCodes.") + ext)));
-    return state.join(' ');
-}
-} // namespace
 
 class tst_ListFiles : public QObject {
     Q_OBJECT
@@ -61,36 +46,6 @@ private slots:
         QCOMPARE(ListFiles::displayName(fileName), display);
         QCOMPARE(ListFiles::isReservedTemplate(fileName), reserved == "template");
         QCOMPARE(ListFiles::isReservedAreaCodes(fileName), reserved == "area codes");
-    }
-
-    // Closing gives the area code file back its closed name (while in use: the window's tests).
-    void closingAreaCodes_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("error");
-        auto row = [](const char* name, const char* before, const char* after, int error = 0) {
-            QTest::newRow(name) << before << after << error;
-        };
-        row("renamed back", "mdb=codes", "dat=codes");
-        row("already closed", "dat=codes", "dat=codes");
-        row("neither", "", "");
-        row("both names", "dat=old mdb=new", "dat=old mdb=new", ErrNo::FileAlreadyExists);
-    }
-    void closingAreaCodes() {
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(int, error);
-        TestFolder folder;
-        for (const QString& file : before.split(' ', Qt::SkipEmptyParts))
-            folder.write("AreaCodes." + file.section('=', 0, 0), file.section('=', 1).toLatin1());
-        int thrown = 0;
-        try {
-            ListFiles::closeAreaCodes();
-        } catch (const RunError& e) {
-            thrown = e.number();
-        }
-        QCOMPARE(thrown, error);
-        QCOMPARE(areaCodeFiles(folder), after);
     }
 };
 
