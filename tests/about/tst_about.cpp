@@ -22,112 +22,101 @@ bool isOpen(QWidget* w) {
 class tst_about : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void eachOpeningShowsItsTextsOnce();
-    void keys_data();
-    void keys();
-    void helpOpensBesideTheBoxAndEitherClosesFirst_data();
-    void helpOpensBesideTheBoxAndEitherClosesFirst();
-};
-
-void tst_about::cleanup() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        w->close();
-    flushDeletes();
-    QVERIFY(!frmAbout::instance() && !frmHelp::instance());
-}
-
-// The box opens centred, on no owner; its load steps run once per opening.
-void tst_about::eachOpeningShowsItsTextsOnce() {
-    for (int opening = 0; opening < 2; ++opening) {
-        frmAbout::display();
-        frmAbout* box = frmAbout::instance();
-        QVERIFY(isOpen(box) && !box->isModal() && !box->parentWidget());
-        const QPoint offset =
-            box->frameGeometry().center() - box->screen()->availableGeometry().center();
-        QVERIFY(offset.manhattanLength() <= 2);
-        QCOMPARE(box->windowTitle(), QStringLiteral("About Quillary"));
-        QCOMPARE(box->lblTitle->text(), QStringLiteral("Quillary"));
-        QCOMPARE(box->lblVersion->text(), QStringLiteral("Version 3.0.18"));
-        const QStringList lines = box->lblDescription->text().split(QLatin1Char('\n'));
-        // First line, the fixed sentence, a blank line, the two credit lines.
-        QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines[1], QStringLiteral("Use it to store Names, Addresses, and Phone numbers for "
-                                          "your contacts. You can also import your contacts from "
-                                          "Outlook versions 2000 and greater."));
-        QVERIFY(lines[2].isEmpty());
-        QTest::mouseClick(box->cmdHelp, Qt::LeftButton);
-        QCOMPARE(frmHelp::instance()->lblhelp2->text(), QStringLiteral("Help goes here"));
-        cleanup();
+    void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+        flushDeletes();
+        QVERIFY(!frmAbout::instance() && !frmHelp::instance());
     }
-}
+    // The box opens centred, on no owner; its load steps run once per opening.
+    void eachOpeningShowsItsTextsOnce() {
+        for (int opening = 0; opening < 2; ++opening) {
+            frmAbout::display();
+            frmAbout* box = frmAbout::instance();
+            QVERIFY(isOpen(box) && !box->isModal() && !box->parentWidget());
+            const QPoint offset =
+                box->frameGeometry().center() - box->screen()->availableGeometry().center();
+            QVERIFY(offset.manhattanLength() <= 2);
+            QCOMPARE(box->windowTitle(), QStringLiteral("About Quillary"));
+            QCOMPARE(box->lblTitle->text(), QStringLiteral("Quillary"));
+            QCOMPARE(box->lblVersion->text(), QStringLiteral("Version 3.0.18"));
+            const QStringList lines = box->lblDescription->text().split(QLatin1Char('\n'));
+            // First line, the fixed sentence, a blank line, the two credit lines.
+            QCOMPARE(lines.size(), 5);
+            QCOMPARE(lines[1],
+                     QStringLiteral("Use it to store Names, Addresses, and Phone numbers for "
+                                    "your contacts. You can also import your contacts from "
+                                    "Outlook versions 2000 and greater."));
+            QVERIFY(lines[2].isEmpty());
+            QTest::mouseClick(box->cmdHelp, Qt::LeftButton);
+            QCOMPARE(frmHelp::instance()->lblhelp2->text(), QStringLiteral("Help goes here"));
+            cleanup();
+        }
+    }
+    void keys_data() {
+        QTest::addColumn<bool>("focusOnHelp");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("boxStaysOpen");
+        QTest::addColumn<bool>("helpOpens");
 
-void tst_about::keys_data() {
-    QTest::addColumn<bool>("focusOnHelp");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("boxStaysOpen");
-    QTest::addColumn<bool>("helpOpens");
-
-    QTest::newRow("Return on OK closes") << false << int(Qt::Key_Return) << false << false;
-    QTest::newRow("keypad Enter on OK closes") << false << int(Qt::Key_Enter) << false << false;
-    QTest::newRow("Escape on OK closes") << false << int(Qt::Key_Escape) << false << false;
-    QTest::newRow("Return on Help presses Help") << true << int(Qt::Key_Return) << true << true;
-    QTest::newRow("keypad Enter on Help presses Help")
-        << true << int(Qt::Key_Enter) << true << true;
-    QTest::newRow("Escape on Help closes") << true << int(Qt::Key_Escape) << false << false;
-    QTest::newRow("close box closes") << false << 0 << false << false;
-}
-
-void tst_about::keys() {
-    QFETCH(bool, focusOnHelp);
-    QFETCH(int, key);
-    frmAbout::display();
-    QPointer<frmAbout> box = frmAbout::instance();
-    // OK is first in the tab order and holds the focus when the box opens.
-    QCOMPARE(box->focusWidget(), box->cmdOK);
-    if (focusOnHelp)
-        box->cmdHelp->setFocus();
-    if (key)
-        QTest::keyClick(box->focusWidget(), Qt::Key(key));
-    else
-        box->close();
-    flushDeletes();
-    QTEST(!box.isNull(), "boxStaysOpen");
-    QTEST(isOpen(frmHelp::instance()), "helpOpens");
-}
-
-void tst_about::helpOpensBesideTheBoxAndEitherClosesFirst_data() {
-    QTest::addColumn<bool>("boxFirst");
-    QTest::newRow("About box closed first") << true;
-    QTest::newRow("help closed first") << false;
-}
-
-void tst_about::helpOpensBesideTheBoxAndEitherClosesFirst() {
-    QFETCH(bool, boxFirst);
-    frmAbout::display();
-    QPointer<frmAbout> box = frmAbout::instance();
-    QTest::mouseClick(box->cmdHelp, Qt::LeftButton);
-    QPointer<frmHelp> help = frmHelp::instance();
-    QVERIFY(isOpen(help) && isOpen(box) && !help->parentWidget());
-    QCOMPARE(help->windowTitle(), QStringLiteral("Help"));
-    QCOMPARE(help->lblHelp1->text(), QStringLiteral("Help for Quillary"));
-    // Shown again while open, each only comes forward: its load steps do not
-    // run again, so a mark they would overwrite stays.
-    box->lblDescription->setText(QStringLiteral("mark"));
-    help->lblhelp2->setText(QStringLiteral("mark"));
-    frmAbout::display();
-    QTest::mouseClick(box->cmdHelp, Qt::LeftButton);
-    QVERIFY(frmAbout::instance() == box && frmHelp::instance() == help);
-    QCOMPARE(box->lblDescription->text() + help->lblhelp2->text(), QStringLiteral("markmark"));
-    if (boxFirst)
-        QTest::mouseClick(box->cmdOK, Qt::LeftButton);
-    else
-        help->close();
-    flushDeletes();
-    QCOMPARE(box.isNull(), boxFirst);
-    QCOMPARE(help.isNull(), !boxFirst);
-    QVERIFY(isOpen(boxFirst ? static_cast<QWidget*>(help) : box));
-}
+        QTest::newRow("Return on OK closes") << false << int(Qt::Key_Return) << false << false;
+        QTest::newRow("keypad Enter on OK closes") << false << int(Qt::Key_Enter) << false << false;
+        QTest::newRow("Escape on OK closes") << false << int(Qt::Key_Escape) << false << false;
+        QTest::newRow("Return on Help presses Help") << true << int(Qt::Key_Return) << true << true;
+        QTest::newRow("keypad Enter on Help presses Help")
+            << true << int(Qt::Key_Enter) << true << true;
+        QTest::newRow("Escape on Help closes") << true << int(Qt::Key_Escape) << false << false;
+        QTest::newRow("close box closes") << false << 0 << false << false;
+    }
+    void keys() {
+        QFETCH(bool, focusOnHelp);
+        QFETCH(int, key);
+        frmAbout::display();
+        QPointer<frmAbout> box = frmAbout::instance();
+        // OK is first in the tab order and holds the focus when the box opens.
+        QCOMPARE(box->focusWidget(), box->cmdOK);
+        if (focusOnHelp)
+            box->cmdHelp->setFocus();
+        if (key)
+            QTest::keyClick(box->focusWidget(), Qt::Key(key));
+        else
+            box->close();
+        flushDeletes();
+        QTEST(!box.isNull(), "boxStaysOpen");
+        QTEST(isOpen(frmHelp::instance()), "helpOpens");
+    }
+    void helpOpensBesideTheBoxAndEitherClosesFirst_data() {
+        QTest::addColumn<bool>("boxFirst");
+        QTest::newRow("About box closed first") << true;
+        QTest::newRow("help closed first") << false;
+    }
+    void helpOpensBesideTheBoxAndEitherClosesFirst() {
+        QFETCH(bool, boxFirst);
+        frmAbout::display();
+        QPointer<frmAbout> box = frmAbout::instance();
+        QTest::mouseClick(box->cmdHelp, Qt::LeftButton);
+        QPointer<frmHelp> help = frmHelp::instance();
+        QVERIFY(isOpen(help) && isOpen(box) && !help->parentWidget());
+        QCOMPARE(help->windowTitle(), QStringLiteral("Help"));
+        QCOMPARE(help->lblHelp1->text(), QStringLiteral("Help for Quillary"));
+        // Shown again while open, each only comes forward: its load steps do not
+        // run again, so a mark they would overwrite stays.
+        box->lblDescription->setText(QStringLiteral("mark"));
+        help->lblhelp2->setText(QStringLiteral("mark"));
+        frmAbout::display();
+        QTest::mouseClick(box->cmdHelp, Qt::LeftButton);
+        QVERIFY(frmAbout::instance() == box && frmHelp::instance() == help);
+        QCOMPARE(box->lblDescription->text() + help->lblhelp2->text(), QStringLiteral("markmark"));
+        if (boxFirst)
+            QTest::mouseClick(box->cmdOK, Qt::LeftButton);
+        else
+            help->close();
+        flushDeletes();
+        QCOMPARE(box.isNull(), boxFirst);
+        QCOMPARE(help.isNull(), !boxFirst);
+        QVERIFY(isOpen(boxFirst ? static_cast<QWidget*>(help) : box));
+    }
+};
 
 QTEST_MAIN(tst_about)
 #include "tst_about.moc"

@@ -253,8 +253,7 @@ QString divergence(Harness& h, Reference& r, const QString& name, int seed, int 
         if (fromBox != QGuiApplication::clipboard()->text())
             return failed("clipboard");
     }
-    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
-                      w.smdSave->mapTo(&w, w.smdSave->rect().center()));
+    Harness::click(w.smdSave);
     return storedNote(h, name) == held(plain) ? QString() : failed("stored");
 }
 } // namespace
@@ -262,91 +261,81 @@ QString divergence(Harness& h, Reference& r, const QString& name, int seed, int 
 class tst_notes : public QObject {
     Q_OBJECT
 private slots:
-    void editsAsAPlainBox();
-    void keepsWhatItWasGiven_data();
-    void keepsWhatItWasGiven();
-};
-
-// Seeded sequences of the user's actions on the notes box of the main window
-// and on a plain text box: after every action both hold the same text and a
-// cut or copy gives the same, and Save Changes stores that text.
-// QUILLARY_MODEL_STEPS sets how many actions run in all.
-void tst_notes::editsAsAPlainBox() {
-    constexpr int stepsPerNote = 30;
-    constexpr int notesPerWindow = 10;
-    const int steps = qEnvironmentVariableIntValue("QUILLARY_MODEL_STEPS");
-    const int total = steps > 0 ? steps : 240;
-    QStringList failures;
-    int done = 0;
-    // QUILLARY_MODEL_FIRST starts at a later window of notes, to see one again.
-    const int start = qEnvironmentVariableIntValue("QUILLARY_MODEL_FIRST") / notesPerWindow;
-    for (int first = start * notesPerWindow; done < total; first += notesPerWindow) {
-        QList<QStringList> contacts;
-        for (int seed = first; seed < first + notesPerWindow; ++seed) {
-            QRandomGenerator random(seed);
-            contacts << (QStringList{"Contact " + QString::number(seed)} << QStringList(10, "")
-                                                                         << Texts(random).note());
-        }
-        Harness h;
-        h.startWith(contacts);
-        Reference reference(*h.window->Text5);
-        for (int seed = first; seed < first + notesPerWindow && done < total; ++seed) {
-            const int now = qMin(stepsPerNote, total - done);
-            const QString failure =
-                divergence(h, reference, contacts.at(seed - first).at(0), seed, now);
-            if (!failure.isEmpty()) {
-                qWarning("%s", qPrintable(failure));
-                failures << QString::number(seed);
+    // Seeded sequences of the user's actions on the notes box of the main window
+    // and on a plain text box: after every action both hold the same text and a
+    // cut or copy gives the same, and Save Changes stores that text.
+    // QUILLARY_MODEL_STEPS sets how many actions run in all.
+    void editsAsAPlainBox() {
+        constexpr int stepsPerNote = 30;
+        constexpr int notesPerWindow = 10;
+        const int steps = qEnvironmentVariableIntValue("QUILLARY_MODEL_STEPS");
+        const int total = steps > 0 ? steps : 240;
+        QStringList failures;
+        int done = 0;
+        // QUILLARY_MODEL_FIRST starts at a later window of notes, to see one again.
+        const int start = qEnvironmentVariableIntValue("QUILLARY_MODEL_FIRST") / notesPerWindow;
+        for (int first = start * notesPerWindow; done < total; first += notesPerWindow) {
+            QList<QStringList> contacts;
+            for (int seed = first; seed < first + notesPerWindow; ++seed) {
+                QRandomGenerator random(seed);
+                contacts << (QStringList{"Contact " + QString::number(seed)}
+                             << QStringList(10, "") << Texts(random).note());
             }
-            done += now;
+            Harness h;
+            h.startWith(contacts);
+            Reference reference(*h.window->Text5);
+            for (int seed = first; seed < first + notesPerWindow && done < total; ++seed) {
+                const int now = qMin(stepsPerNote, total - done);
+                const QString failure =
+                    divergence(h, reference, contacts.at(seed - first).at(0), seed, now);
+                if (!failure.isEmpty()) {
+                    qWarning("%s", qPrintable(failure));
+                    failures << QString::number(seed);
+                }
+                done += now;
+            }
         }
+        qInfo("%d actions, %d sequences differing", done, int(failures.size()));
+        QVERIFY2(failures.isEmpty(), qPrintable("differing seeds: " + failures.join(", ")));
     }
-    qInfo("%d actions, %d sequences differing", done, int(failures.size()));
-    QVERIFY2(failures.isEmpty(), qPrintable("differing seeds: " + failures.join(", ")));
-}
-
-// What the box is given, it shows and stores unchanged until the user edits it;
-// a no-break space stays one, a line break ends a line however it was stored.
-void tst_notes::keepsWhatItWasGiven_data() {
-    QTest::addColumn<QString>("note");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("stored");
-    const QString crlf = "first\r\nsecond\r\n";
-    QTest::newRow("CR LF, unedited") << crlf << ""
-                                     << "first\nsecond\n"
-                                     << crlf;
-    QTest::newRow("CR LF, edited") << crlf << "!"
-                                   << "first\nsecond\n!"
-                                   << "first\nsecond\n!";
-    QTest::newRow("CR") << "first\rsecond"
-                        << ""
-                        << "first\nsecond"
-                        << "first\rsecond";
-    const QString nbsp = "a\u00a0b";
-    QTest::newRow("no-break space") << nbsp << "\u00a0" << nbsp + "\u00a0" << nbsp + "\u00a0";
-}
-
-void tst_notes::keepsWhatItWasGiven() {
-    QFETCH(QString, note);
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    QFETCH(QString, stored);
-    Harness h;
-    pList& w = h.startWith({QStringList{"Ann"} << QStringList(10, "") << note});
-    h.window->List1->setListIndex(0);
-    QWindow* window = w.windowHandle();
-    QTest::mouseClick(window, Qt::LeftButton, {}, w.Text5->mapTo(&w, w.Text5->rect().center()));
-    QTest::keyClick(window, Qt::Key_End, Qt::ControlModifier);
-    if (!typed.isEmpty()) {
-        QTest::sendKeyEvent(QTest::Press, window, Qt::Key_unknown, typed, {});
-        QTest::sendKeyEvent(QTest::Release, window, Qt::Key_unknown, typed, {});
+    // What the box is given, it shows and stores unchanged until the user edits it;
+    // a no-break space stays one, a line break ends a line however it was stored.
+    void keepsWhatItWasGiven_data() {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored");
+        const auto row = [](const char* tag, const QString& note, const QString& typed,
+                            const QString& shown, const QString& stored) {
+            QTest::newRow(tag) << note << typed << shown << stored;
+        };
+        const QString crlf = "first\r\nsecond\r\n", nbsp = "a\u00a0b";
+        row("CR LF, unedited", crlf, "", "first\nsecond\n", crlf);
+        row("CR LF, edited", crlf, "!", "first\nsecond\n!", "first\nsecond\n!");
+        row("CR", "first\rsecond", "", "first\nsecond", "first\rsecond");
+        row("no-break space", nbsp, "\u00a0", nbsp + "\u00a0", nbsp + "\u00a0");
     }
-    QCOMPARE(w.Text5->note(), shown);
-    QCOMPARE(w.Text5->document()->blockCount(), shown.count('\n') + 1);
-    QTest::mouseClick(window, Qt::LeftButton, {}, w.smdSave->mapTo(&w, w.smdSave->rect().center()));
-    QCOMPARE(h.stored().value(0).value(11), stored);
-}
+    void keepsWhatItWasGiven() {
+        QFETCH(QString, note);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        Harness h;
+        pList& w = h.startWith({QStringList{"Ann"} << QStringList(10, "") << note});
+        h.window->List1->setListIndex(0);
+        QWindow* window = w.windowHandle();
+        Harness::click(w.Text5);
+        QTest::keyClick(window, Qt::Key_End, Qt::ControlModifier);
+        if (!typed.isEmpty()) {
+            QTest::sendKeyEvent(QTest::Press, window, Qt::Key_unknown, typed, {});
+            QTest::sendKeyEvent(QTest::Release, window, Qt::Key_unknown, typed, {});
+        }
+        QCOMPARE(w.Text5->note(), shown);
+        QCOMPARE(w.Text5->document()->blockCount(), shown.count('\n') + 1);
+        Harness::click(w.smdSave);
+        QCOMPARE(h.stored().value(0).value(11), stored);
+    }
+};
 
 QTEST_MAIN(tst_notes)
 #include "tst_notes.moc"

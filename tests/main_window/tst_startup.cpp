@@ -28,112 +28,110 @@ struct WritesFail {
 class tst_startup : public QObject {
     Q_OBJECT
 private slots:
-    void settlesTheList_data();
-    void settlesTheList();
+    void settlesTheList_data() {
+        QTest::addColumn<QStringList>("lists");
+        // Null: no settings file.
+        QTest::addColumn<QByteArray>("settings");
+        // Writes of the settings file that fail (each reported by the writer).
+        QTest::addColumn<int>("failedWrites");
+        // The list picked in the chooser or named in the new-list dialog (empty: Cancel).
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("dialogs");
+        QTest::addColumn<QString>("current");
+        // Null: not compared.
+        QTest::addColumn<QByteArray>("settingsAfter");
+        const auto row = [](const char* tag, const QStringList& lists, const QByteArray& settings,
+                            const QString& chosen, const QString& dialogs, const QString& current,
+                            const QByteArray& after, int failedWrites = 0) {
+            QTest::newRow(tag) << lists << settings << failedWrites << chosen << dialogs << current
+                               << after;
+        };
+        const QStringList both = {"Quillary.mdb", "Other.mdb"};
+        const QByteArray other("[lastdb]\r\ndb=Other.mdb\r\n");
+        row("no list file: a new list", {}, installedSettings, "Quillary", "NewDB", "Quillary.mdb",
+            installedSettings);
+        row("no list file, no new list", {}, installedSettings, "", "NewDB", "Quillary.mdb",
+            installedSettings);
+        row("default list and settings: no dialog", {"Quillary.mdb"}, installedSettings, "", "",
+            "Quillary.mdb", installedSettings);
+        row("no settings: chosen once, no settings file made", both, QByteArray(), "Other.mdb",
+            "frmFM", "Other.mdb", QByteArray());
+        row("no settings, no choice: asked twice", {"Quillary.mdb"}, QByteArray(), "", "frmFMfrmFM",
+            "", QByteArray());
+        row("settings naming another list: the default", both, other, "", "", "Quillary.mdb",
+            installedSettings);
+        row("settings naming a missing list: chosen and remembered", {"Other.mdb"}, other,
+            "Other.mdb", "frmFM", "Other.mdb", other);
+        row("settings without the section: the chooser", {"Quillary.mdb"}, "[other]\r\nx=1\r\n",
+            "Quillary.mdb", "frmFM", "Quillary.mdb", QByteArray());
+        // A remembered name that leads out of the folder is no remembered list.
+        const QStringList inSub = {"Quillary.mdb", "sub/x.mdb"};
+        for (const char* line : {"db/sub/x.mdb", "db\tsub/x.mdb", "db/../sub/x.mdb"})
+            row(line, inSub, QByteArray("[lastdb]\r\n") + line + "\r\n", "", "frmFMfrmFM", "",
+                QByteArray());
+        // Nor does one naming the template or the area code file, in any letter case.
+        const QStringList withData = {"Quillary.mdb", "AREACODES.mdb", "areacodes.Dat"};
+        for (const char* line : {"db:Template.dat", "db AREACODES.mdb", "db-areacodes.Dat"})
+            row(line, withData, QByteArray("[lastdb]\r\n") + line + "\r\n", "Quillary.mdb", "frmFM",
+                "Quillary.mdb", QByteArray("[lastdb]\r\n") + line + "\r\ndb=Quillary.mdb\r\n");
+        row("db=sub/x.mdb, start-up write failing", inSub, "[lastdb]\r\ndb=sub/x.mdb\r\n", "",
+            "frmFMfrmFM", "", "[lastdb]\r\ndb=sub/x.mdb\r\n", 1);
+        row("settings that cannot be read: the chooser", {"Quillary.mdb"}, "<folder>",
+            "Quillary.mdb", "frmFM", "Quillary.mdb", QByteArray(), 2);
+    }
+    // Start-up settles the list with the real dialogs where it needs them.
+    void settlesTheList() {
+        QFETCH(QStringList, lists);
+        QFETCH(QByteArray, settings);
+        QFETCH(int, failedWrites);
+        // A settings file that cannot be read: a folder of that name.
+        const bool unreadable = settings == "<folder>";
+        QFETCH(QString, chosen);
+        QFETCH(QString, current);
+        Harness h;
+        h.folder.install(QStringLiteral("Template.dat"));
+        QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("sub")));
+        for (const QString& list : lists) {
+            h.folder.addList(list);
+            // One contact named after its list, so the entries tell which list is open.
+            h.folder.addContacts(list, {{"In " + list}});
+        }
+        if (unreadable)
+            QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("plist.ini")));
+        else if (!settings.isNull())
+            h.folder.write(QStringLiteral("plist.ini"), settings);
+        ModalDriver driver;
+        driver.act = [&](QWidget* w) {
+            auto* chooser = qobject_cast<frmFM*>(w);
+            auto* newList = qobject_cast<NewDB*>(w);
+            if (chooser && !chosen.isEmpty())
+                Harness::pick(chooser->File1, chosen);
+            if (newList)
+                newList->Text1->insert(chosen);
+            QPushButton* const* buttons = chooser ? chooser->cmdButtons : newList->cmdButtons;
+            QTest::mouseClick(buttons[chosen.isEmpty() ? 1 : 0], Qt::LeftButton);
+        };
+        {
+            std::unique_ptr<WritesFail> failing(failedWrites && !unreadable ? new WritesFail
+                                                                            : nullptr);
+            h.start(false);
+        }
+        QTEST(driver.seen.join(QString()), "dialogs");
+        QCOMPARE(Globals::currentListName, current);
+        QCOMPARE(h.entries(),
+                 lists.contains(current) ? QStringList{"In " + current} : QStringList());
+        QCOMPARE(h.window->Text1->text(), h.entries().value(0));
+        // The chooser hides the emblem.
+        QCOMPARE(h.window->Image2->isVisibleTo(h.window.get()), !driver.seen.contains("frmFM"));
+        QFETCH(QByteArray, settingsAfter);
+        QCOMPARE(h.folder.exists(QStringLiteral("plist.ini")), !settings.isNull());
+        if (!settingsAfter.isNull())
+            QCOMPARE(h.folder.read(QStringLiteral("plist.ini")), settingsAfter);
+        QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
+        // Only the settings writer's reports of its own failures.
+        QCOMPARE(MsgBox::shown().size(), failedWrites);
+    }
 };
-
-void tst_startup::settlesTheList_data() {
-    QTest::addColumn<QStringList>("lists");
-    // Null: no settings file.
-    QTest::addColumn<QByteArray>("settings");
-    // Writes of the settings file that fail (each reported by the writer).
-    QTest::addColumn<int>("failedWrites");
-    // The list picked in the chooser or named in the new-list dialog (empty: Cancel).
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QString>("dialogs");
-    QTest::addColumn<QString>("current");
-    // Null: not compared.
-    QTest::addColumn<QByteArray>("settingsAfter");
-    const auto row = [](const char* tag, const QStringList& lists, const QByteArray& settings,
-                        const QString& chosen, const QString& dialogs, const QString& current,
-                        const QByteArray& after, int failedWrites = 0) {
-        QTest::newRow(tag) << lists << settings << failedWrites << chosen << dialogs << current
-                           << after;
-    };
-    const QStringList both = {"Quillary.mdb", "Other.mdb"};
-    const QByteArray other("[lastdb]\r\ndb=Other.mdb\r\n");
-    row("no list file: a new list", {}, installedSettings, "Quillary", "NewDB", "Quillary.mdb",
-        installedSettings);
-    row("no list file, no new list", {}, installedSettings, "", "NewDB", "Quillary.mdb",
-        installedSettings);
-    row("default list and settings: no dialog", {"Quillary.mdb"}, installedSettings, "", "",
-        "Quillary.mdb", installedSettings);
-    row("no settings: chosen once, no settings file made", both, QByteArray(), "Other.mdb", "frmFM",
-        "Other.mdb", QByteArray());
-    row("no settings, no choice: asked twice", {"Quillary.mdb"}, QByteArray(), "", "frmFMfrmFM", "",
-        QByteArray());
-    row("settings naming another list: the default", both, other, "", "", "Quillary.mdb",
-        installedSettings);
-    row("settings naming a missing list: chosen and remembered", {"Other.mdb"}, other, "Other.mdb",
-        "frmFM", "Other.mdb", other);
-    row("settings without the section: the chooser", {"Quillary.mdb"}, "[other]\r\nx=1\r\n",
-        "Quillary.mdb", "frmFM", "Quillary.mdb", QByteArray());
-    // A remembered name that leads out of the folder is no remembered list.
-    const QStringList inSub = {"Quillary.mdb", "sub/x.mdb"};
-    for (const char* line : {"db/sub/x.mdb", "db\tsub/x.mdb", "db/../sub/x.mdb"})
-        row(line, inSub, QByteArray("[lastdb]\r\n") + line + "\r\n", "", "frmFMfrmFM", "",
-            QByteArray());
-    // Nor does one naming the template or the area code file, in any letter case.
-    const QStringList withData = {"Quillary.mdb", "AREACODES.mdb", "areacodes.Dat"};
-    for (const char* line : {"db:Template.dat", "db AREACODES.mdb", "db-areacodes.Dat"})
-        row(line, withData, QByteArray("[lastdb]\r\n") + line + "\r\n", "Quillary.mdb", "frmFM",
-            "Quillary.mdb", QByteArray("[lastdb]\r\n") + line + "\r\ndb=Quillary.mdb\r\n");
-    row("db=sub/x.mdb, start-up write failing", inSub, "[lastdb]\r\ndb=sub/x.mdb\r\n", "",
-        "frmFMfrmFM", "", "[lastdb]\r\ndb=sub/x.mdb\r\n", 1);
-    row("settings that cannot be read: the chooser", {"Quillary.mdb"}, "<folder>", "Quillary.mdb",
-        "frmFM", "Quillary.mdb", QByteArray(), 2);
-}
-
-// Start-up settles the list with the real dialogs where it needs them.
-void tst_startup::settlesTheList() {
-    QFETCH(QStringList, lists);
-    QFETCH(QByteArray, settings);
-    QFETCH(int, failedWrites);
-    // A settings file that cannot be read: a folder of that name.
-    const bool unreadable = settings == "<folder>";
-    QFETCH(QString, chosen);
-    QFETCH(QString, current);
-    Harness h;
-    h.folder.install(QStringLiteral("Template.dat"));
-    QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("sub")));
-    for (const QString& list : lists) {
-        h.folder.addList(list);
-        // One contact named after its list, so the entries tell which list is open.
-        h.folder.addContacts(list, {{"In " + list}});
-    }
-    if (unreadable)
-        QVERIFY(QDir(h.folder.path()).mkdir(QStringLiteral("plist.ini")));
-    else if (!settings.isNull())
-        h.folder.write(QStringLiteral("plist.ini"), settings);
-    ModalDriver driver;
-    driver.act = [&](QWidget* w) {
-        auto* chooser = qobject_cast<frmFM*>(w);
-        auto* newList = qobject_cast<NewDB*>(w);
-        if (chooser && !chosen.isEmpty())
-            Harness::pick(chooser->File1, chosen);
-        if (newList)
-            newList->Text1->insert(chosen);
-        QPushButton* const* buttons = chooser ? chooser->cmdButtons : newList->cmdButtons;
-        QTest::mouseClick(buttons[chosen.isEmpty() ? 1 : 0], Qt::LeftButton);
-    };
-    {
-        std::unique_ptr<WritesFail> failing(failedWrites && !unreadable ? new WritesFail : nullptr);
-        h.start(false);
-    }
-    QTEST(driver.seen.join(QString()), "dialogs");
-    QCOMPARE(Globals::currentListName, current);
-    QCOMPARE(h.entries(), lists.contains(current) ? QStringList{"In " + current} : QStringList());
-    QCOMPARE(h.window->Text1->text(), h.entries().value(0));
-    // The chooser hides the emblem.
-    QCOMPARE(h.window->Image2->isVisibleTo(h.window.get()), !driver.seen.contains("frmFM"));
-    QFETCH(QByteArray, settingsAfter);
-    QCOMPARE(h.folder.exists(QStringLiteral("plist.ini")), !settings.isNull());
-    if (!settingsAfter.isNull())
-        QCOMPARE(h.folder.read(QStringLiteral("plist.ini")), settingsAfter);
-    QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
-    // Only the settings writer's reports of its own failures.
-    QCOMPARE(MsgBox::shown().size(), failedWrites);
-}
 
 QTEST_MAIN(tst_startup)
 #include "tst_startup.moc"

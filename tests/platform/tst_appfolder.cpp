@@ -65,23 +65,19 @@ private slots:
         QTest::addColumn<QString>("dataHome");  // $XDG_DATA_HOME, under root
         QTest::addColumn<bool>("userHasLists");
         QTest::addColumn<QString>("expected"); // empty: no folder can be used
-        QTest::newRow("writable program folder holding the lists")
-            << false << ""
-            << "home" << false << "prefix/bin";
-        QTest::newRow("installed: per-user folder") << true << ""
-                                                    << "home" << false << "home/Quillary";
-        QTest::newRow("installed, --folder") << true << "my lists/2027"
-                                             << "home" << false << "my lists/2027";
-        QTest::newRow("portable copy, --folder") << false << "elsewhere"
-                                                 << "home" << false << "elsewhere";
-        QTest::newRow("installed: the user's lists are kept") << true << ""
-                                                              << "home" << true << "home/Quillary";
-        QTest::newRow("installed: data home under a plain file") << true << ""
-                                                                 << "a file/data" << false << "";
-        QTest::newRow("--folder naming the installed data") << true << "prefix/share/quillary"
-                                                            << "home" << false << "";
-        QTest::newRow("--folder under a plain file") << true << "a file/lists"
-                                                     << "home" << false << "";
+        const auto row = [](const char* tag, bool installed, const char* requested,
+                            const char* dataHome, bool userHasLists, const char* expected) {
+            QTest::newRow(tag) << installed << QString(requested) << QString(dataHome)
+                               << userHasLists << QString(expected);
+        };
+        row("writable program folder holding the lists", false, "", "home", false, "prefix/bin");
+        row("installed: per-user folder", true, "", "home", false, "home/Quillary");
+        row("installed, --folder", true, "my lists/2027", "home", false, "my lists/2027");
+        row("portable copy, --folder", false, "elsewhere", "home", false, "elsewhere");
+        row("installed: the user's lists are kept", true, "", "home", true, "home/Quillary");
+        row("installed: data home under a plain file", true, "", "a file/data", false, "");
+        row("--folder naming the installed data", true, "prefix/share/quillary", "home", false, "");
+        row("--folder under a plain file", true, "a file/lists", "home", false, "");
     }
     void choosesAndSeedsTheFolder() {
         QFETCH(bool, installed);

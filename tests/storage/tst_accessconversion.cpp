@@ -17,18 +17,13 @@ namespace {
 const QString list = QStringLiteral("List.mdb");
 
 // A folder of its own for each conversion.
-struct TestFolder {
-    QTemporaryDir dir;
-    QString path() const { return dir.path(); }
-    QString file(const QString& name) const { return dir.filePath(name); }
+struct TestFolder : QTemporaryDir {
+    QString file(const QString& name) const { return filePath(name); }
     void write(const QString& name, const QByteArray& bytes) const {
         QFile f(file(name));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
-    QByteArray read(const QString& name) const {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray read(const QString& name) const { return folderContents(path()).value(name); }
 };
 
 AccessConversion::Hooks answering(QStringList answers, int* asked = nullptr) {

@@ -95,13 +95,105 @@ int room(QWidget* c) {
 class tst_windows : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup();
+    void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->testAttribute(Qt::WA_DeleteOnClose))
+                w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     void clicksReachTheControlUnderThePointer_data() { windows(); }
-    void clicksReachTheControlUnderThePointer();
+    // The centre and the four inner corners of every button, field and list, clicked
+    // in the window: the press reaches that control, never a label or picture over it.
+    void clicksReachTheControlUnderThePointer() {
+        QFETCH(QString, form);
+        Harness h;
+        std::unique_ptr<QWidget> owned;
+        QWidget* w = open(h, form, owned);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QList<QWidget*> controls;
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (c->isVisibleTo(w) &&
+                (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c) ||
+                 qobject_cast<QAbstractScrollArea*>(c)))
+                controls << c;
+        if (controls.isEmpty())
+            QSKIP("nothing in this window takes a click");
+        // Where the layout lays two controls over each other by a pixel or three,
+        // the corner moves inward past the other one.
+        const auto inOther = [&](QWidget* c, QPoint p) {
+            return std::any_of(controls.cbegin(), controls.cend(), [&](QWidget* o) {
+                return o != c && !o->isAncestorOf(c) && shownRect(o, w).contains(p);
+            });
+        };
+        PressRecorder recorder;
+        for (QWidget* c : controls) {
+            const QRect r = shownRect(c, w);
+            QList<QPoint> points = {r.center()};
+            for (const QPoint in : {QPoint(1, 1), QPoint(-1, 1), QPoint(1, -1), QPoint(-1, -1)}) {
+                const QPoint corner(in.x() > 0 ? r.left() : r.right(),
+                                    in.y() > 0 ? r.top() : r.bottom());
+                int inset = 2;
+                while (inset < 6 && inOther(c, corner + in * inset))
+                    ++inset;
+                points << corner + in * inset;
+            }
+            for (const QPoint p : points) {
+                recorder.receiver = nullptr;
+                QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, p);
+                const QWidget* got = recorder.receiver;
+                const QString at = QStringLiteral(" at %1,%2").arg(p.x()).arg(p.y());
+                const QWidget* owner = got && (got == c || c->isAncestorOf(got)) ? c
+                                       : got                                     ? got
+                                                                                 : w;
+                QCOMPARE(owner->objectName() + at, c->objectName() + at);
+            }
+        }
+    }
     void everyTextCanBeRead_data() { windows(); }
-    void everyTextCanBeRead();
+    // Every caption of a label, button or frame fits inside its control, measured
+    // with the font the control draws it in; a long value put into a field by code
+    // shows its beginning.
+    void everyTextCanBeRead() {
+        QFETCH(QString, form);
+        Harness h;
+        std::unique_ptr<QWidget> owned;
+        QWidget* w = open(h, form, owned);
+        for (QWidget* c : w->findChildren<QWidget*>())
+            QVERIFY2(room(c) >= 0, qPrintable(c->objectName()));
+        for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
+            field->setText(
+                QStringLiteral("Baden-W\u00fcrttemberg, Landkreis Breisgau-Hochschwarzwald"));
+            QVERIFY2(field->cursorPosition() == 0, qPrintable(field->objectName()));
+        }
+    }
     void frame_data() { windows(); }
-    void frame();
+    // A window of fixed size cannot be resized and offers no maximize button, and a
+    // minimize button only where it has one; in a sizable one the controls keep
+    // their places when it is resized.
+    void frame() {
+        QFETCH(QString, form);
+        QFETCH(bool, sizable);
+        Harness h;
+        std::unique_ptr<QWidget> owned;
+        QWidget* w = open(h, form, owned);
+        const Qt::WindowFlags f = w->windowFlags();
+        // A plain window that asks for none of its frame buttons gets them all.
+        const bool allButtons = (f & Qt::WindowType_Mask) == Qt::Window &&
+                                !(f & (Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint |
+                                       Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
+        QCOMPARE(allButtons || f.testFlag(Qt::WindowMaximizeButtonHint), sizable);
+        QTEST(allButtons || f.testFlag(Qt::WindowMinimizeButtonHint), "minimize");
+        QCOMPARE(w->minimumSize() != w->maximumSize(), sizable);
+        // Named controls only: the size grip follows the corner.
+        QList<QWidget*> controls =
+            w->findChildren<QWidget*>(QRegularExpression(QStringLiteral(".")));
+        QList<QRect> places;
+        for (QWidget* c : controls)
+            places << c->geometry();
+        w->resize(w->size() + QSize(120, 80));
+        for (QWidget* c : controls)
+            QCOMPARE(c->geometry(), places.takeFirst());
+    }
 
 private:
     static void windows() {
@@ -118,103 +210,6 @@ private:
                                 << is(form, {"frmCopyList", "frmHelp", "pList", "frmContacts"});
     }
 };
-
-void tst_windows::cleanup() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->testAttribute(Qt::WA_DeleteOnClose))
-            w->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// The centre and the four inner corners of every button, field and list, clicked
-// in the window: the press reaches that control, never a label or picture over it.
-void tst_windows::clicksReachTheControlUnderThePointer() {
-    QFETCH(QString, form);
-    Harness h;
-    std::unique_ptr<QWidget> owned;
-    QWidget* w = open(h, form, owned);
-    QVERIFY(QTest::qWaitForWindowExposed(w));
-    QList<QWidget*> controls;
-    for (QWidget* c : w->findChildren<QWidget*>())
-        if (c->isVisibleTo(w) &&
-            (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c) ||
-             qobject_cast<QAbstractScrollArea*>(c)))
-            controls << c;
-    if (controls.isEmpty())
-        QSKIP("nothing in this window takes a click");
-    // Where the layout lays two controls over each other by a pixel or three,
-    // the corner moves inward past the other one.
-    const auto inOther = [&](QWidget* c, QPoint p) {
-        return std::any_of(controls.cbegin(), controls.cend(), [&](QWidget* o) {
-            return o != c && !o->isAncestorOf(c) && shownRect(o, w).contains(p);
-        });
-    };
-    PressRecorder recorder;
-    for (QWidget* c : controls) {
-        const QRect r = shownRect(c, w);
-        QList<QPoint> points = {r.center()};
-        for (const QPoint in : {QPoint(1, 1), QPoint(-1, 1), QPoint(1, -1), QPoint(-1, -1)}) {
-            const QPoint corner(in.x() > 0 ? r.left() : r.right(),
-                                in.y() > 0 ? r.top() : r.bottom());
-            int inset = 2;
-            while (inset < 6 && inOther(c, corner + in * inset))
-                ++inset;
-            points << corner + in * inset;
-        }
-        for (const QPoint p : points) {
-            recorder.receiver = nullptr;
-            QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, p);
-            const QWidget* got = recorder.receiver;
-            const QString at = QStringLiteral(" at %1,%2").arg(p.x()).arg(p.y());
-            const QWidget* owner = got && (got == c || c->isAncestorOf(got)) ? c : got ? got : w;
-            QCOMPARE(owner->objectName() + at, c->objectName() + at);
-        }
-    }
-}
-
-// Every caption of a label, button or frame fits inside its control, measured
-// with the font the control draws it in; a long value put into a field by code
-// shows its beginning.
-void tst_windows::everyTextCanBeRead() {
-    QFETCH(QString, form);
-    Harness h;
-    std::unique_ptr<QWidget> owned;
-    QWidget* w = open(h, form, owned);
-    for (QWidget* c : w->findChildren<QWidget*>())
-        QVERIFY2(room(c) >= 0, qPrintable(c->objectName()));
-    for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
-        field->setText(
-            QStringLiteral("Baden-W\u00fcrttemberg, Landkreis Breisgau-Hochschwarzwald"));
-        QVERIFY2(field->cursorPosition() == 0, qPrintable(field->objectName()));
-    }
-}
-
-// A window of fixed size cannot be resized and offers no maximize button, and a
-// minimize button only where it has one; in a sizable one the controls keep
-// their places when it is resized.
-void tst_windows::frame() {
-    QFETCH(QString, form);
-    QFETCH(bool, sizable);
-    Harness h;
-    std::unique_ptr<QWidget> owned;
-    QWidget* w = open(h, form, owned);
-    const Qt::WindowFlags f = w->windowFlags();
-    // A plain window that asks for none of its frame buttons gets them all.
-    const bool allButtons = (f & Qt::WindowType_Mask) == Qt::Window &&
-                            !(f & (Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint |
-                                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
-    QCOMPARE(allButtons || f.testFlag(Qt::WindowMaximizeButtonHint), sizable);
-    QTEST(allButtons || f.testFlag(Qt::WindowMinimizeButtonHint), "minimize");
-    QCOMPARE(w->minimumSize() != w->maximumSize(), sizable);
-    // Named controls only: the size grip follows the corner.
-    QList<QWidget*> controls = w->findChildren<QWidget*>(QRegularExpression(QStringLiteral(".")));
-    QList<QRect> places;
-    for (QWidget* c : controls)
-        places << c->geometry();
-    w->resize(w->size() + QSize(120, 80));
-    for (QWidget* c : controls)
-        QCOMPARE(c->geometry(), places.takeFirst());
-}
 
 QTEST_MAIN(tst_windows)
 #include "tst_windows.moc"
