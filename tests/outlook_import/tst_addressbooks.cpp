@@ -2,8 +2,6 @@
 #include "outlook_import/AddressBookReaders.h"
 #include "support/ImportWindow.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QRandomGenerator>
 
 #include <memory>
@@ -49,22 +47,6 @@ QStringList expectedRows(const QString& tsv) {
         rows << QStringList{name, c[2], c[3], c[4], c[5], c[6], c[1]}.join(u'|');
     }
     return rows;
-}
-
-// Every file under a folder, by name, with its checksum.
-QStringList filesOf(const QString& folder) {
-    QStringList out;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        if (file.open(QIODevice::ReadOnly))
-            hash.addData(&file);
-        out << QDir(folder).relativeFilePath(file.fileName()) + u' ' + hash.result().toHex();
-    }
-    out.sort();
-    return out;
 }
 
 // A random text of the letters address books hold, escapes and all.
@@ -222,7 +204,7 @@ private slots:
                                      other.exec("SELECT count(*) FROM properties"));
             rows << "Wendy Wal||||||wendy@example.org";
         }
-        const QStringList before = filesOf(home.path());
+        const auto before = snapshot(home.path());
 
         Harness h;
         frmContacts* form = ImportWindow::open(h.startWith({}));
@@ -252,7 +234,7 @@ private slots:
         h.window->Data1->close();
         QCOMPARE(sorted(ImportWindow::storedRows(h.folder.file("Quillary.mdb"), false)),
                  sorted(rows));
-        QCOMPARE(filesOf(home.path()), before);
+        QCOMPARE(snapshot(home.path()), before);
     }
     // Random contacts written into books of each program's own schema, as vCards
     // (3.0 or 4.0) or, for Thunderbird, as separate properties, read back in the

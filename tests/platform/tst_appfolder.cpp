@@ -3,8 +3,6 @@
 #include "platform/MsgBox.h"
 #include "support/TestFolder.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QtTest>
 
 namespace {
@@ -30,23 +28,6 @@ void write(const QString& path, const QByteArray& bytes) {
 QByteArray read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every file and folder under root with a checksum of its content, and each
-// file's modes and time of change.
-QMap<QString, QByteArray> snapshot(const QString& root) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info(path);
-        files[path] = QCryptographicHash::hash(read(path), QCryptographicHash::Sha256);
-        if (info.isFile())
-            files[path] += QByteArray::number(int(info.permissions())) + ' ' +
-                           QByteArray::number(info.lastModified().toMSecsSinceEpoch());
-    }
-    return files;
 }
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "platform/AppFolder.h"
 #include "platform/Database.h"
 
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -12,6 +14,24 @@ QString installedDataFile(const QString& name) {
     if (name == QLatin1String("plist.ini"))
         return QStringLiteral(QUILLARY_SOURCE_DIR "/data/plist.ini");
     return QStringLiteral(QUILLARY_DATA_BUILD_DIR "/") + name;
+}
+
+QMap<QString, QByteArray> snapshot(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (file.open(QIODevice::ReadOnly))
+            hash.addData(&file);
+        files[file.fileName()] = hash.result();
+        const QFileInfo info(file);
+        if (info.isFile())
+            files[file.fileName()] += QByteArray::number(int(info.permissions())) + ' ' +
+                                      QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+    }
+    return files;
 }
 
 TestFolder::TestFolder() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -26,6 +27,10 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// Every file and folder under root with a checksum of its content, and each
+// file's modes and time of change.
+QMap<QString, QByteArray> snapshot(const QString& root);
 
 // Where the build put the generated data files.
 QString installedDataFile(const QString& name);
