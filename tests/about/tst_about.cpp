@@ -9,11 +9,6 @@
 #include <QtTest>
 
 namespace {
-// Closing unloads a window on the next pass of the event loop; run that pass now.
-void flushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 bool isOpen(QWidget* w) {
     return w && w->isVisible();
 }
@@ -22,10 +17,11 @@ bool isOpen(QWidget* w) {
 class tst_about : public QObject {
     Q_OBJECT
 private slots:
+    // Closing unloads a window on the next pass of the event loop, run at once here.
     void cleanup() {
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
-        flushDeletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!frmAbout::instance() && !frmHelp::instance());
     }
     // The box opens centred, on no owner; its load steps run once per opening.
@@ -81,7 +77,7 @@ private slots:
             QTest::keyClick(box->focusWidget(), Qt::Key(key));
         else
             box->close();
-        flushDeletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QTEST(!box.isNull(), "boxStaysOpen");
         QTEST(isOpen(frmHelp::instance()), "helpOpens");
     }
@@ -111,7 +107,7 @@ private slots:
             QTest::mouseClick(box->cmdOK, Qt::LeftButton);
         else
             help->close();
-        flushDeletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(box.isNull(), boxFirst);
         QCOMPARE(help.isNull(), !boxFirst);
         QVERIFY(isOpen(boxFirst ? static_cast<QWidget*>(help) : box));

@@ -6,8 +6,6 @@
 #include "support/ImportWindow.h"
 
 #include <QDir>
-#include <QLabel>
-#include <QTemporaryDir>
 
 namespace {
 // Types a walk into a window: key names as Qt writes them ("Home", "Shift+Tab"),

@@ -4,9 +4,6 @@
 
 #include <QRandomGenerator>
 
-#include <memory>
-#include <optional>
-
 namespace {
 
 const QString dataDir = QStringLiteral(QUILLARY_SOURCE_DIR "/tests/data/addressbooks/");
