@@ -30,6 +30,7 @@ namespace {
 // A reader that sends nothing for this long is taken to hang.
 int timeLimitMs = 15000;
 int failingStep = 0;
+QString readerForTesting;
 ReaderCounts counts;
 constexpr std::size_t maxStreamBytes = std::size_t(1) << 31;
 const char* const readerName = "quillary-access-reader";
@@ -55,6 +56,8 @@ QString quoted(const QString& fileName) {
 }
 
 QString readerPath() {
+    if (!readerForTesting.isEmpty())
+        return readerForTesting;
     const QString own = QCoreApplication::applicationDirPath();
     const QStringList candidates = {
         own + QLatin1Char('/') + QLatin1String(readerName),
@@ -411,8 +414,13 @@ Table read(const QString& path, const QString& table,
     reader.setStandardInputFile(QProcess::nullDevice());
     ++counts.runs;
     reader.start();
+    // A reader that cannot run says nothing about the file.
     if (!reader.waitForStarted(10000))
-        damaged(path);
+        throw Refused(Refused::Reason::NoReader,
+                      QStringLiteral("The Access list %1 cannot be converted: its reader %2 could "
+                                     "not be started (%3).\r\nNothing was changed.")
+                          .arg(quoted(QFileInfo(path).fileName()),
+                               QDir::toNativeSeparators(reader.program()), reader.errorString()));
     QElapsedTimer quiet;
     quiet.start();
     std::size_t received = 0;
@@ -522,6 +530,10 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
 
 void setTimeLimitMs(int ms) {
     timeLimitMs = ms;
+}
+
+void setReaderForTesting(const QString& path) {
+    readerForTesting = path;
 }
 
 void failAtStep(int step) {

@@ -30,7 +30,7 @@ struct Table {
 // Why a file was not converted; message names the file and says what to do.
 class Refused : public std::exception {
 public:
-    enum class Reason { NotAList, Damaged, Encrypted, NoPassword, NotWritable };
+    enum class Reason { NotAList, Damaged, Encrypted, NoPassword, NotWritable, NoReader };
     Refused(Reason reason, QString message) : reason_(reason), message_(std::move(message)) {}
     Reason reason() const { return reason_; }
     const QString& message() const { return message_; }
@@ -76,6 +76,8 @@ QString keptName(const QString& folder, const QString& fileName);
 // conversion's writing steps (1 = creating the new list, 2 = writing its rows,
 // 3 = keeping the original, 4 = putting the new list in place; 0 = none).
 void setTimeLimitMs(int ms);
+// Runs this program as the reader instead of the installed one; empty restores it.
+void setReaderForTesting(const QString& path);
 void failAtStep(int step);
 // What the reader processes did: how many ran, and how many crashed or hung.
 struct ReaderCounts {

@@ -136,10 +136,12 @@ private slots:
         QTest::addColumn<int>("reason");
         QTest::addColumn<int>("asked");
         QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("reader");
         const auto row = [](const char* name, const char* mdb, int cut, int flip,
-                            QStringList answers, Reason r, int asked, const char* says) {
+                            QStringList answers, Reason r, int asked, const char* says,
+                            const char* reader = "") {
             QTest::newRow(name) << QString::fromLatin1(mdb) << cut << flip << answers << int(r)
-                                << asked << QString::fromUtf8(says);
+                                << asked << QString::fromUtf8(says) << QString::fromUtf8(reader);
         };
         row("no pName2", "nopname2_V2000.mdb", 0, 0, {}, Reason::NotAList, 0,
             "is not a phonebook list");
@@ -151,6 +153,8 @@ private slots:
         row("password cancelled", "password_V2000.mdb", 0, 0, {}, Reason::NoPassword, 1, "");
         row("wrong password, then cancelled", "password_V2000.mdb", 0, 0, {"geheim!42", "Geheim"},
             Reason::NoPassword, 3, "");
+        row("no reader", "small_V2000.mdb", 0, 0, {}, Reason::NoReader, 0, "could not be started",
+            "/nonexistent/quillary-access-reader");
     }
     // Nothing is written for a refused file, and the user hears why, by name.
     void refuses() {
@@ -161,6 +165,8 @@ private slots:
         QFETCH(int, reason);
         QFETCH(int, asked);
         QFETCH(QString, says);
+        QFETCH(QString, reader);
+        AccessConversion::setReaderForTesting(reader);
         QByteArray bytes = accessBytes(mdb);
         if (cutTo)
             bytes.truncate(cutTo);
@@ -171,8 +177,9 @@ private slots:
         const auto before = folderContents(folder.path());
         int count = 0;
         QString message;
-        QCOMPARE(outcome(folder.file(list), answering(answers, &count), &message),
-                 std::optional(Reason(reason)));
+        const auto result = outcome(folder.file(list), answering(answers, &count), &message);
+        AccessConversion::setReaderForTesting(QString());
+        QCOMPARE(result, std::optional(Reason(reason)));
         QCOMPARE(count, asked);
         QVERIFY2(message.contains(says) && (says.isEmpty() || message.contains(list)),
                  qPrintable(message));
