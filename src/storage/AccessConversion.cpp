@@ -6,7 +6,6 @@
 #include "platform/Database.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,16 +207,19 @@ public:
     explicit NewList(const QString& path) {
         QByteArray pattern = QFile::encodeName(QFileInfo(path).absolutePath() +
                                                QStringLiteral("/.quillary-access-XXXXXX"));
-        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd < 0)
+        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd_ < 0)
             notWritable(path, errno);
-        ::fchmod(fd, defaultMode());
-        ::close(fd);
+        ::fchmod(fd_, defaultMode());
+        // Held while the program lives: a file nobody holds was left by a
+        // program that ended before it was put in place.
+        ::flock(fd_, LOCK_EX | LOCK_NB);
         path_ = pattern;
     }
     ~NewList() {
         if (!placed_)
             ::unlink(path_.constData());
+        ::close(fd_);
     }
     NewList(const NewList&) = delete;
     NewList& operator=(const NewList&) = delete;
@@ -231,6 +234,7 @@ private:
         return 0666 & ~mask;
     }
     QByteArray path_;
+    int fd_ = -1;
     bool placed_ = false;
 };
 
@@ -376,13 +380,19 @@ QString keepOriginal(const QString& path) {
     notWritable(path, EEXIST);
 }
 // New lists left half-written by a program that was killed while converting;
-// one written now by another copy of the program is younger than this.
+// one that another copy of the program is writing now is held by it.
 void removeLeftovers(const QString& folder) {
     const QDir dir(folder);
-    for (const QFileInfo& f :
-         dir.entryInfoList({QStringLiteral(".quillary-access-??????")}, QDir::Files | QDir::Hidden))
-        if (f.lastModified().secsTo(QDateTime::currentDateTime()) > 600)
-            QFile::remove(f.absoluteFilePath());
+    for (const QFileInfo& f : dir.entryInfoList({QStringLiteral(".quillary-access-??????")},
+                                                QDir::Files | QDir::Hidden)) {
+        const QByteArray name = QFile::encodeName(f.absoluteFilePath());
+        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(name.constData());
+        ::close(fd);
+    }
 }
 } // namespace
 
