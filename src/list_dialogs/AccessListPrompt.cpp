@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocale>
 
 namespace AccessListPrompt {
 namespace {
@@ -56,11 +57,11 @@ bool bringIn(QWidget* owner, const QString& path, const QString& table) {
             MsgBox::show(e.message(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
         return false;
     }
-    QString text = QStringLiteral("\"%1\" was an Access database. Its %2 %3 converted, and it "
-                                  "is now opened under the same name.\r\n"
+    QString text = QStringLiteral("\"%1\" was an Access database. Its %2 %3 converted into a "
+                                  "new file under the same name.\r\n"
                                   "The Access original is kept unchanged as \"%4\" in %5.")
                        .arg(info.fileName())
-                       .arg(done.rows)
+                       .arg(QLocale().toString(done.rows))
                        .arg(table == QLatin1String("pName2")
                                 ? (done.rows == 1 ? QStringLiteral("contact was")
                                                   : QStringLiteral("contacts were"))

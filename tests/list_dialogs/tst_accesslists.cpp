@@ -58,7 +58,7 @@ void checkConverted(const Harness& h, const QString& file, const QString& mdb,
     const MsgBox::Shown box = MsgBox::last();
     QCOMPARE(box.icon, MsgBox::Icon::Information);
     for (const QString& part :
-         QStringList{'"' + file + '"', QString::number(expected.size() - 1), '"' + kept + '"'} +
+         QStringList{'"' + file + '"', QLocale().toString(expected.size() - 1), '"' + kept + '"'} +
              others)
         QVERIFY2(box.text.contains(part), qPrintable(box.text));
 }
