@@ -292,12 +292,23 @@ void pList::listStoredNames(const QString& fieldName) {
     });
 }
 
-// Makes fileName the current list. The edit waiting in the list open now is
+// A contact typed while no list is open is tried once more before the list is
+// left (by a switch or by closing): if the list opens now, the contact becomes
+// a new one of it, waiting to be stored; if it still cannot be opened, the user
+// hears of it, as Save Changes reports it.
+void pList::storeTypedContact() {
+    if (!Data1->hasRecordset() && !fieldTexts().join(QString()).isEmpty())
+        openWholeTable();
+}
+
+// Makes fileName the current list. A contact typed while the list could not be
+// opened is tried on it once more, and the edit waiting in the list open now is
 // stored first: a refusal (reported by the data control) keeps that list current
 // and returns false. The file is opened next, and only once it is open does it
 // become current and remembered, so nothing needs undoing. Throws RunError when
 // the file does not open as a phonebook list.
 bool pList::openList(const QString& fileName) {
+    storeTypedContact();
     if (Data1->dataChanged() && !resumeStep([this] { Data1->recordset().storePending(); }))
         return false;
     const QString path = AppFolder::join(Globals::applicationFolderPath, fileName);
@@ -562,10 +573,7 @@ void pList::Form_Unload(qint16&) {
     // The area code file goes back under its closed name. While its window still
     // holds it the rename fails; the next switch or shutdown tries again.
     resumeStep([] { ListFiles::closeAreaCodes(); });
-    // A contact typed while no list is open is tried once more; a list that
-    // still cannot be opened is reported, as Save Changes reports it.
-    if (!Data1->hasRecordset() && !fieldTexts().join(QString()).isEmpty())
-        openWholeTable();
+    storeTypedContact();
     // Leaving the record stores it.
     Data1->close();
 }

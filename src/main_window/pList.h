@@ -136,6 +136,7 @@ private:
     QStringList fieldTexts() const;
     void setFieldTexts(const QStringList& texts);
     void reportUnstorableEdits();
+    void storeTypedContact();
     void listStoredNames(const QString& fieldName);
     void fillList(const QString& field, bool skipEmpty);
     void loadNames(const QString& fieldName, const QString& caption, qint16 mode);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/Harness.h"
 
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmFM.h"
+
 using MsgBox::Answer;
 using Rows = QList<QStringList>;
 
@@ -36,7 +39,8 @@ void tst_editing::storesAndDeletes_data() {
     // "answer Ok|Cancel", "leave <field> [menu]", "spoil", "restore", "show <field> <text>",
     // "start <field>" (shows the start of its text), "lock"/"unlock" (another program
     // holds the list), "sql <statement>" (run by another program), "listed <entry>,...", "real
-    // <key> ..." (the real message boxes answered by keys).
+    // <key> ..." (the real message boxes answered by keys), "choose <list>" (what the
+    // next list chooser picks, or the next new list's name; adds Work.mdb holding Wendy).
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QStringList>("entries");
@@ -73,19 +77,26 @@ void tst_editing::storesAndDeletes_data() {
         "click add|click save|click save|select Amy|show Text1 Amy", "Amy", "Amy");
     row("typing with no record current starts a contact", {}, {}, "type Text1 Walk-in|menu Refresh",
         "Walk-in", "Walk-in");
+    const QString noName = "ALTER TABLE pName2 RENAME COLUMN pName TO x";
     // A list that cannot be opened: start-up is silent, a contact typed then is
     // refused naming the list and kept, and the file is left as it was.
-    row("a list without a name field", {{"Amy"}}, "ALTER TABLE pName2 RENAME COLUMN pName TO x",
+    row("a list without a name field", {{"Amy"}}, noName,
         "type Text1 Typed|click save|show Text1 Typed|menu Delete", "Amy", "",
         "\"Quillary.mdb\" is not open");
-    row("Exit reports a contact typed while the list cannot be opened", {{"Amy"}},
-        "ALTER TABLE pName2 RENAME COLUMN pName TO x", "click add|type Text1 Typed|menu Exit",
-        "Amy", "", "\"Quillary.mdb\" is not open");
+    row("Exit reports a contact typed while the list cannot be opened", {{"Amy"}}, noName,
+        "click add|type Text1 Typed|menu Exit", "Amy", "", "\"Quillary.mdb\" is not open");
     row("a contact typed while the list could not be opened is stored once it opens", {{"Amy"}},
-        "ALTER TABLE pName2 RENAME COLUMN pName TO x",
+        noName,
         "click add|type Text1 Typed|click save|sql ALTER TABLE pName2 RENAME COLUMN x TO pName|"
         "click save",
         "Amy|Typed", "Amy|Typed", "\"Quillary.mdb\" is not open");
+    row("switching lists reports a contact typed while the list cannot be opened", {{"Amy"}},
+        noName, "click add|type Text1 Typed|choose Work.mdb|menu DBSwitch", "Amy", "Wendy",
+        "\"Quillary.mdb\" is not open");
+    row("a new list: the contact typed is stored once the list opens", {{"Amy"}}, noName,
+        "click add|type Text1 Typed|click save|sql ALTER TABLE pName2 RENAME COLUMN x TO pName|"
+        "choose New|menu MakeDB",
+        "Amy|Typed", "", "\"Quillary.mdb\" is not open");
     row("a field the program fills shows the start of its text",
         {{"Amy", "", "", "", "Town", "ny"}, {"Bob", "", "Main Street"}}, {},
         "type Text9 tx|leave Text9|start Text9|type Text7 Main Street|select Bob|start Text7",
@@ -178,7 +189,17 @@ void tst_editing::storesAndDeletes() {
     std::unique_ptr<SQLite::Database> other;
     ModalDriver real;
     QStringList keys;
-    real.act = [&keys](QWidget* d) { Harness::pressOn(d, QMessageBox::Cancel, keys.takeFirst()); };
+    QString chosen;
+    real.act = [&](QWidget* d) {
+        if (auto* chooser = qobject_cast<frmFM*>(d)) {
+            Harness::pick(chooser->File1, chosen);
+            Harness::click(chooser->cmdButtons[0]);
+        } else if (auto* newList = qobject_cast<NewDB*>(d)) {
+            QTest::keyClicks(newList->Text1, chosen);
+            Harness::click(newList->cmdButtons[0]);
+        } else
+            Harness::pressOn(d, QMessageBox::Cancel, keys.takeFirst());
+    };
     for (const QString& step : steps) {
         const QString verb = step.section(QLatin1Char(' '), 0, 0);
         const QString arg = step.section(QLatin1Char(' '), 1, 1);
@@ -219,6 +240,11 @@ void tst_editing::storesAndDeletes() {
                 h.folder.file(QStringLiteral("Quillary.mdb")).toStdString(),
                 SQLite::OPEN_READWRITE);
             other->exec("BEGIN EXCLUSIVE");
+        } else if (verb == QLatin1String("choose")) {
+            chosen = arg;
+            h.folder.install(QStringLiteral("Template.dat"));
+            h.folder.addList(QStringLiteral("Work.mdb"));
+            h.folder.addContacts(QStringLiteral("Work.mdb"), {{QStringLiteral("Wendy")}});
         } else if (verb == QLatin1String("real")) {
             MsgBox::setScripted(false);
             keys = rest.split(QLatin1Char(' '));
