@@ -58,8 +58,7 @@ template <class Steps, class Message> void handled(Steps&& steps, Message&& mess
     } catch (const std::exception& e) {
         PendingError::set(toRunError(e));
     }
-    const RunError e(PendingError::number(), PendingError::description());
-    MsgBox::show(message(e), MsgBox::Buttons::Ok, MsgBox::Icon::None);
+    MsgBox::show(message(PendingError::error()), MsgBox::Buttons::Ok, MsgBox::Icon::None);
 }
 
 QString descriptionOnly(const RunError& e) {

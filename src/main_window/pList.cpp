@@ -196,11 +196,10 @@ pList::Opening pList::openWholeTable() {
         Data1->close();
         if (typedWithoutList) {
             setFieldTexts(typed);
-            MsgBox::show(
-                RunError(PendingError::number(), PendingError::description()).failureMessage() +
-                    QStringLiteral("\r\nThe contact was not stored: the list \"") +
-                    Globals::currentListName + QStringLiteral("\" is not open."),
-                MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+            MsgBox::show(PendingError::error().failureMessage() +
+                             QStringLiteral("\r\nThe contact was not stored: the list \"") +
+                             Globals::currentListName + QStringLiteral("\" is not open."),
+                         MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
         } else {
             Data1->showCurrent();
         }
@@ -223,8 +222,8 @@ bool pList::reportLocked(const QString& title) {
     if (PendingError::number() != ErrNo::CouldNotUpdateLocked)
         return false;
     if (!Data1->dataChanged())
-        MsgBox::show(RunError(PendingError::number(), PendingError::description()).failureMessage(),
-                     MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation, title);
+        MsgBox::show(PendingError::error().failureMessage(), MsgBox::Buttons::Ok,
+                     MsgBox::Icon::Exclamation, title);
     return true;
 }
 

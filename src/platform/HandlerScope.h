@@ -9,7 +9,7 @@
 // no later handler or window sees the error of one long finished.
 class HandlerScope {
 public:
-    HandlerScope() : outer_(PendingError::number(), PendingError::description()) {
+    HandlerScope() : outer_(PendingError::error()) {
         ++depth_;
         PendingError::clear();
     }

@@ -81,6 +81,9 @@ int number() {
 QString description() {
     return g_pendingDescription;
 }
+RunError error() {
+    return RunError(g_pendingNumber, g_pendingDescription);
+}
 void set(const RunError& e) {
     g_pendingNumber = e.number();
     g_pendingDescription = e.description();

@@ -61,6 +61,8 @@ inline constexpr int UnrecognizedFormat = 3343;
 namespace PendingError {
 int number();
 QString description();
+// The pending failure as an error, to report it.
+RunError error();
 void set(const RunError& e);
 void clear();
 } // namespace PendingError
