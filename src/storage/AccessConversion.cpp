@@ -227,6 +227,11 @@ public:
     QString path() const { return QFile::decodeName(path_); }
     const QByteArray& nativePath() const { return path_; }
     void placed() { placed_ = true; }
+    // Flushes what was written under the name to the disk; throws errno.
+    void sync() const {
+        if (::fsync(fd_) != 0)
+            throw errno;
+    }
 
 private:
     static mode_t defaultMode() {
@@ -511,7 +516,7 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
         if (failingStep == 1)
             throw SQLite::Exception("disk I/O error", SQLITE_IOERR);
         writeList(list.path(), table, t, hooks.progress);
-        syncFile(list.nativePath());
+        list.sync();
     } catch (const SQLite::Exception& e) {
         notWritable(path, e.getErrorCode() == SQLITE_FULL ? ENOSPC : EIO);
     } catch (int e) {
