@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AccessListPrompt.h"
 
+#include "main_window/Globals.h"
 #include "outlook_import/BusyProgress.h"
 #include "platform/MsgBox.h"
 #include "storage/AccessConversion.h"
@@ -62,7 +63,7 @@ bool bringIn(QWidget* owner, const QString& path, const QString& table) {
                                   "The Access original is kept unchanged as \"%4\" in %5.")
                        .arg(info.fileName())
                        .arg(QLocale().toString(done.rows))
-                       .arg(table == QLatin1String("pName2")
+                       .arg(table == QLatin1String(Globals::contactTable)
                                 ? (done.rows == 1 ? QStringLiteral("contact was")
                                                   : QStringLiteral("contacts were"))
                                 : (done.rows == 1 ? QStringLiteral("area code was")

@@ -140,10 +140,10 @@ void pList::Form_Load() {
     if ((current.isEmpty() || !QFileInfo(AppFolder::join(folder, current)).isFile()) &&
         showListChooser)
         showListChooser();
-    // A remembered list that is still an Access file is converted before it opens.
-    if (QFileInfo(AppFolder::join(folder, Globals::currentListName)).isFile())
-        AccessListPrompt::bringIn(this, AppFolder::join(folder, Globals::currentListName),
-                                  QString::fromLatin1(Globals::contactTable));
+    // A remembered list that is still an Access file is converted before it opens
+    // (a missing file or the folder itself is no Access file).
+    AccessListPrompt::bringIn(this, AppFolder::join(folder, Globals::currentListName),
+                              QString::fromLatin1(Globals::contactTable));
     Label6->setText(QStringLiteral("Individual Name"));
     Globals::listDisplayMode = 1;
     Refresh_Click(0);

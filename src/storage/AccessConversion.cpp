@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -113,9 +114,9 @@ private:
                 return fail();
             if (!c.u32(n))
                 return false;
-            std::vector<std::string> names(n > 4096 ? 0 : n);
             if (n > 4096)
                 return fail();
+            std::vector<std::string> names(n);
             for (auto& name : names)
                 if (!c.text(name))
                     return false;
@@ -226,6 +227,11 @@ public:
     QString path() const { return QFile::decodeName(path_); }
     const QByteArray& nativePath() const { return path_; }
     void placed() { placed_ = true; }
+    // Flushes what was written under the name to the disk; throws errno.
+    void sync() const {
+        if (::fsync(fd_) != 0)
+            throw errno;
+    }
 
 private:
     static mode_t defaultMode() {
@@ -286,15 +292,12 @@ void writeList(const QString& path, const QString& tableName, const Table& t,
     }
     std::string names, marks;
     for (const std::string& column : t.columns) {
-        std::string name = column;
-        bool matched = false;
-        for (const std::string& k : known)
-            if (QString::fromStdString(k).compare(QString::fromStdString(column),
-                                                  Qt::CaseInsensitive) == 0) {
-                name = k;
-                matched = true;
-            }
-        if (!matched) {
+        const QString wanted = QString::fromStdString(column);
+        const auto match = std::find_if(known.begin(), known.end(), [&](const std::string& k) {
+            return QString::fromStdString(k).compare(wanted, Qt::CaseInsensitive) == 0;
+        });
+        const std::string name = match == known.end() ? column : *match;
+        if (match == known.end()) {
             db.exec("ALTER TABLE " + quotedName(target) + " ADD COLUMN " + quotedName(column) +
                     " TEXT");
             known.push_back(column);
@@ -342,6 +345,17 @@ void syncFolder(const QString& folder) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// The name the original of fileName is kept under; taken names are skipped.
+QString keptName(const QString& folder, const QString& fileName) {
+    const QString base = fileName + QStringLiteral(".access-original");
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(folder + QLatin1Char('/') + name) ||
+                    QFileInfo(folder + QLatin1Char('/') + name).isSymLink();
+         ++n)
+        name = base + QLatin1Char('-') + QString::number(n);
+    return name;
 }
 
 // Keeps the original under a new name without copying it (a second link to
@@ -398,16 +412,6 @@ void removeLeftovers(const QString& folder) {
 
 bool isAccessFile(const QString& path) {
     return AccessHeader::of(path).isAccess();
-}
-
-QString keptName(const QString& folder, const QString& fileName) {
-    const QString base = fileName + QStringLiteral(".access-original");
-    QString name = base;
-    for (int n = 2; QFileInfo::exists(folder + QLatin1Char('/') + name) ||
-                    QFileInfo(folder + QLatin1Char('/') + name).isSymLink();
-         ++n)
-        name = base + QLatin1Char('-') + QString::number(n);
-    return name;
 }
 
 Table read(const QString& path, const QString& table,
@@ -512,7 +516,7 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
         if (failingStep == 1)
             throw SQLite::Exception("disk I/O error", SQLITE_IOERR);
         writeList(list.path(), table, t, hooks.progress);
-        syncFile(list.nativePath());
+        list.sync();
     } catch (const SQLite::Exception& e) {
         notWritable(path, e.getErrorCode() == SQLITE_FULL ? ENOSPC : EIO);
     } catch (int e) {

@@ -69,9 +69,6 @@ Table read(const QString& path, const QString& table,
 // TelephoneAreas for the area code database). Throws Refused.
 Converted convert(const QString& path, const QString& table, const Hooks& hooks);
 
-// The name the original of fileName is kept under; taken names are skipped.
-QString keptName(const QString& folder, const QString& fileName);
-
 // Test seams: how long a silent reader is waited for (15 s); a failure injected at one of the
 // conversion's writing steps (1 = creating the new list, 2 = writing its rows,
 // 3 = keeping the original, 4 = putting the new list in place; 0 = none).

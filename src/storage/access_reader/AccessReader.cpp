@@ -115,7 +115,7 @@ public:
     }
 
     // Cracks the row fetched last again, for its null flags and raw bytes.
-    bool row(std::string& out) {
+    void row(std::string& out) {
         int start = 0;
         std::size_t size = 0;
         if (table_->cur_row == 0 || mdb_find_row(mdb_, int(table_->cur_row) - 1, &start, &size))
@@ -136,7 +136,6 @@ public:
             field(out, static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i)),
                   *byColumn[i]);
         }
-        return true;
     }
 
     struct Damaged {};
