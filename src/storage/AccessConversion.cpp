@@ -232,6 +232,21 @@ public:
         if (::fsync(fd_) != 0)
             throw errno;
     }
+    // Writes the whole file at from into the held file; throws errno.
+    void copyFrom(const QString& from) const {
+        QFile in(from);
+        QFile out;
+        if (!in.open(QIODevice::ReadOnly) ||
+            !out.open(fd_, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            throw EIO;
+        while (!in.atEnd()) {
+            const QByteArray chunk = in.read(1 << 20);
+            if (chunk.isEmpty() || out.write(chunk) != chunk.size())
+                throw EIO;
+        }
+        if (!out.flush())
+            throw EIO;
+    }
 
 private:
     static mode_t defaultMode() {
@@ -327,17 +342,6 @@ void writeList(const QString& path, const QString& tableName, const Table& t,
     tx.commit();
 }
 
-void syncFile(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        const int e = errno;
-        if (fd >= 0)
-            ::close(fd);
-        throw e;
-    }
-    ::close(fd);
-}
-
 void syncFolder(const QString& folder) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -373,13 +377,12 @@ QString keepOriginal(const QString& path) {
             continue;
         if (errno != EPERM && errno != EXDEV && errno != EMLINK && errno != ENOTSUP)
             notWritable(path, errno);
-        // No links here: a complete copy, then its name (never replacing one).
+        // No links here: a complete copy, held until it has its name (never
+        // replacing one).
         NewList copy(path);
-        QFile::remove(copy.path());
-        if (!QFile::copy(path, copy.path()))
-            notWritable(path, EIO);
         try {
-            syncFile(copy.nativePath());
+            copy.copyFrom(path);
+            copy.sync();
         } catch (int e) {
             notWritable(path, e);
         }
