@@ -87,13 +87,6 @@ struct Properties {
     QString value(const char* name) const { return values.value(QLatin1String(name)); }
 };
 
-QString firstLineOf(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (text[i] == u'\r' || text[i] == u'\n')
-            return text.left(i);
-    return text;
-}
-
 // A card stored as separate properties (older books, and some current cards).
 ContactCard fromProperties(const Properties& p) {
     ContactCard card;
@@ -105,7 +98,7 @@ ContactCard fromProperties(const Properties& p) {
     const bool hasHome = std::any_of(std::begin(home), std::end(home),
                                      [&p](const char* name) { return !p.value(name).isEmpty(); });
     const char* const* address = hasHome ? home : work;
-    card.street = firstLineOf(p.value(address[0]));
+    card.street = VCardReader::firstLine(p.value(address[0]));
     card.mailingAddress = p.value(address[0]);
     card.city = p.value(address[1]);
     card.region = p.value(address[2]);
