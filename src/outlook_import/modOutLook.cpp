@@ -93,16 +93,14 @@ void openConnection(qint32 position = 0) {
         if (!olContactsFolder) {
             resumeStep([position] {
                 if (!olNameSpace)
-                    olContactsFolder = nullptr;
-                else if (position > 0)
-                    olContactsFolder =
-                        olNameSpace->folderHolding(topLevelName, contactsName, position);
-                else
-                    olContactsFolder = olNameSpace->folder(topLevelName, contactsName);
+                    return;
+                olContactsFolder =
+                    position > 0 ? olNameSpace->folderHolding(topLevelName, contactsName, position)
+                                 : olNameSpace->folder(topLevelName, contactsName);
             });
             resumeStep([] {
-                olDefaultContacts =
-                    olNameSpace ? olNameSpace->defaultContactsFolderName() : QString();
+                if (olNameSpace)
+                    olDefaultContacts = olNameSpace->defaultContactsFolderName();
             });
         }
         if (g_holdDepth > 0) {
