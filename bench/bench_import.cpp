@@ -112,15 +112,19 @@ void benchFolder(BenchTable& table, const QString& root, int files) {
     closeDialog();
 }
 
+// The test book named data copied to book in folder, made writable by its owner.
+bool placeBook(const char* data, const QString& folder, const QString& book) {
+    return QDir().mkpath(folder) && QFile::copy(addressBookData(data), book) &&
+           QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+}
+
 // A book of each mail program with the schema of a store the program wrote,
 // emptied and filled with generated contacts; placed where the program keeps it.
 bool writeThunderbirdBook(const QString& home, int contacts) {
     const QString profile = home + QStringLiteral("/.thunderbird/bench.default");
     const QString book = profile + QStringLiteral("/abook.sqlite");
     QFile ini(home + QStringLiteral("/.thunderbird/profiles.ini"));
-    if (!QDir().mkpath(profile) || !QFile::copy(addressBookData("tb-real-abook-12.sqlite"), book) ||
-        !QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner) ||
-        !ini.open(QIODevice::WriteOnly) ||
+    if (!placeBook("tb-real-abook-12.sqlite", profile, book) || !ini.open(QIODevice::WriteOnly) ||
         !ini.write("[Profile0]\nName=bench\nIsRelative=1\nPath=bench.default\nDefault=1\n"))
         return false;
     SQLite::Database db(QFile::encodeName(book).toStdString(), SQLite::OPEN_READWRITE);
@@ -149,8 +153,7 @@ bool writeThunderbirdBook(const QString& home, int contacts) {
 bool writeEvolutionBook(const QString& home, int contacts) {
     const QString folder = home + QStringLiteral("/.local/share/evolution/addressbook/system");
     const QString book = folder + QStringLiteral("/contacts.db");
-    if (!QDir().mkpath(folder) || !QFile::copy(addressBookData("eds-contacts-12.db"), book) ||
-        !QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner))
+    if (!placeBook("eds-contacts-12.db", folder, book))
         return false;
     SQLite::Database db(QFile::encodeName(book).toStdString(), SQLite::OPEN_READWRITE);
     SQLite::Transaction transaction(db);

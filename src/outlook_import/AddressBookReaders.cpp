@@ -3,7 +3,6 @@
 
 #include "outlook_import/VCardReader.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -15,6 +14,8 @@
 #include <iterator>
 #include <stdexcept>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace AddressBookReaders {
 namespace {
@@ -47,17 +48,6 @@ bool copyFile(const QString& from, const QString& to) {
     return true;
 }
 
-// What the book's files look like: a copy taken while this changed is taken again.
-QList<QDateTime> lookOf(const QString& path) {
-    QList<QDateTime> look;
-    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-journal")}) {
-        const QFileInfo info(path + suffix);
-        look << (info.exists() ? info.lastModified() : QDateTime())
-             << QDateTime::fromMSecsSinceEpoch(info.exists() ? info.size() : -1);
-    }
-    return look;
-}
-
 // The book copied into dir as "book.sqlite" with its -wal and -journal, so that
 // opening the copy sees every change the program made, finished or rolled back.
 QString copyBook(const QString& path, const QTemporaryDir& dir) {
@@ -65,7 +55,7 @@ QString copyBook(const QString& path, const QTemporaryDir& dir) {
         fail(QStringLiteral("no temporary folder for a copy: %1").arg(dir.errorString()));
     const QString copy = dir.filePath(QStringLiteral("book.sqlite"));
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const QList<QDateTime> before = lookOf(path);
+        const BookLook before = lookOf(path);
         QFile::remove(copy + QStringLiteral("-wal"));
         QFile::remove(copy + QStringLiteral("-journal"));
         if (!copyFile(path, copy))
@@ -87,13 +77,6 @@ struct Properties {
     QString value(const char* name) const { return values.value(QLatin1String(name)); }
 };
 
-QString firstLineOf(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (text[i] == u'\r' || text[i] == u'\n')
-            return text.left(i);
-    return text;
-}
-
 // A card stored as separate properties (older books, and some current cards).
 ContactCard fromProperties(const Properties& p) {
     ContactCard card;
@@ -105,7 +88,7 @@ ContactCard fromProperties(const Properties& p) {
     const bool hasHome = std::any_of(std::begin(home), std::end(home),
                                      [&p](const char* name) { return !p.value(name).isEmpty(); });
     const char* const* address = hasHome ? home : work;
-    card.street = firstLineOf(p.value(address[0]));
+    card.street = VCardReader::firstLine(p.value(address[0]));
     card.mailingAddress = p.value(address[0]);
     card.city = p.value(address[1]);
     card.region = p.value(address[2]);
@@ -135,8 +118,8 @@ ContactCard cardOf(const Properties& p) {
     return fromProperties(p);
 }
 
-} // namespace
-
+// The contacts of an open Thunderbird book: one card per properties.card, in
+// the order the cards were first stored.
 QList<ContactCard> thunderbirdCards(SQLite::Database& db) {
     SQLite::Statement rows(db, "SELECT card, name, value FROM properties WHERE name IN "
                                "('_vCard', 'DisplayName', 'FirstName', 'LastName', 'Company', "
@@ -161,12 +144,32 @@ QList<ContactCard> thunderbirdCards(SQLite::Database& db) {
     return out;
 }
 
-QList<ContactCard> readThunderbird(const QString& path) {
+// The cards read from a copy of the book at path.
+template <typename Read> QList<ContactCard> readCopy(const QString& path, Read read) {
     const QTemporaryDir dir;
     const QString copy = copyBook(path, dir);
     // Opened for writing: reading a -wal needs an index file beside the copy.
     SQLite::Database db(QFile::encodeName(copy).toStdString(), SQLite::OPEN_READWRITE);
-    return thunderbirdCards(db);
+    return read(db);
+}
+
+} // namespace
+
+BookLook lookOf(const QString& path) {
+    BookLook look;
+    const char* suffixes[] = {"", "-wal", "-journal"};
+    for (size_t i = 0; i < look.size(); ++i) {
+        struct stat info {};
+        if (::stat((QFile::encodeName(path) + suffixes[i]).constData(), &info) == 0)
+            look[i] = {qint64(info.st_size),
+                       qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                       qint64(info.st_ino)};
+    }
+    return look;
+}
+
+QList<ContactCard> readThunderbird(const QString& path) {
+    return readCopy(path, thunderbirdCards);
 }
 
 QList<ContactCard> readEvolution(const QString& path) {
@@ -190,12 +193,8 @@ QList<ContactCard> readEvolution(const QString& path) {
     QByteArray start;
     if (QFile header(path); header.open(QIODevice::ReadOnly))
         start = header.read(20);
-    if (start.size() == 20 && start[18] == 2) {
-        const QTemporaryDir dir;
-        const QString copy = copyBook(path, dir);
-        SQLite::Database db(QFile::encodeName(copy).toStdString(), SQLite::OPEN_READWRITE);
-        return readFrom(db);
-    }
+    if (start.size() == 20 && start[18] == 2)
+        return readCopy(path, readFrom);
     const QByteArray uri = "file:" + QUrl::toPercentEncoding(path, "/") + "?mode=ro";
     SQLite::Database db(uri.constData(), SQLite::OPEN_READONLY | SQLite::OPEN_URI, busyTimeoutMs);
     return readFrom(db);

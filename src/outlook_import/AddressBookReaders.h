@@ -6,9 +6,7 @@
 #include <QList>
 #include <QString>
 
-namespace SQLite {
-class Database;
-}
+#include <array>
 
 // Reads the contacts of a mail program's address book file without changing
 // it: nothing is written, created or held locked beside it. Failures (a file
@@ -16,13 +14,20 @@ class Database;
 // whose text says what went wrong.
 namespace AddressBookReaders {
 
+// What one file looks like; a file that does not exist has size -1.
+struct FileLook {
+    qint64 size = -1, modifiedNs = 0, inode = 0;
+    bool operator==(const FileLook&) const = default;
+};
+// The book's database, its -wal and its -journal: a book whose look is
+// unchanged holds the same contacts.
+using BookLook = std::array<FileLook, 3>;
+BookLook lookOf(const QString& path);
+
 // Thunderbird's abook.sqlite. The file and its -wal (where the newest contacts
 // may be while Thunderbird runs) are copied into a private temporary folder and
 // the copy is read, since Thunderbird keeps its own files locked.
 QList<ContactCard> readThunderbird(const QString& path);
-// The contacts of an open Thunderbird book: one card per properties.card, in
-// the order the cards were first stored.
-QList<ContactCard> thunderbirdCards(SQLite::Database& db);
 
 // Evolution's (and GNOME Contacts') contacts.db, opened read-only with a busy
 // timeout, so a write by the address book service is waited for.

@@ -3,39 +3,15 @@
 
 #include "outlook_import/AddressBookReaders.h"
 
-#include <QFile>
 #include <QHash>
 
-#include <array>
 #include <exception>
-
-#include <sys/stat.h>
 
 namespace AddressBooks {
 namespace {
 
-struct FileLook {
-    qint64 size = -1, modifiedNs = 0, inode = 0;
-    bool operator==(const FileLook&) const = default;
-};
-// The database, its -wal and its -journal.
-using BookLook = std::array<FileLook, 3>;
-
-BookLook lookOf(const QString& path) {
-    BookLook look;
-    const char* suffixes[] = {"", "-wal", "-journal"};
-    for (size_t i = 0; i < look.size(); ++i) {
-        struct stat info {};
-        if (::stat((QFile::encodeName(path) + suffixes[i]).constData(), &info) == 0)
-            look[i] = {qint64(info.st_size),
-                       qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-                       qint64(info.st_ino)};
-    }
-    return look;
-}
-
 struct CachedBook {
-    BookLook look;
+    AddressBookReaders::BookLook look;
     Reading reading;
 };
 
@@ -47,7 +23,7 @@ QHash<QString, CachedBook>& cache() {
 } // namespace
 
 Reading read(const AddressBookPlace& place) {
-    const BookLook look = lookOf(place.path);
+    const AddressBookReaders::BookLook look = AddressBookReaders::lookOf(place.path);
     const auto known = cache().constFind(place.path);
     if (known != cache().constEnd() && known->look == look &&
         (!known->reading.folder || known->reading.folder->name() == place.name))

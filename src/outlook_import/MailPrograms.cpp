@@ -169,8 +169,8 @@ AddressBookPlace evolutionPlace(const QString& path) {
             QStringLiteral("Evolution")};
 }
 
-} // namespace
-
+// The desktop id of the default mail program ("thunderbird.desktop"); empty
+// when no mimeapps.list records one.
 QString defaultMailProgram() {
     for (const QString& file : mimeappsFiles()) {
         for (const IniSection& s : readIni(file)) {
@@ -185,6 +185,8 @@ QString defaultMailProgram() {
     return {};
 }
 
+// The Personal Address Book of Thunderbird's profile in use, or empty; the
+// folder the desktop id belongs to (Flatpak, Snap) is looked at first.
 QString thunderbirdBook(const QString& desktopId) {
     for (const QString& root : thunderbirdRoots(desktopId)) {
         const QString profile = profileInUse(root);
@@ -194,10 +196,13 @@ QString thunderbirdBook(const QString& desktopId) {
     return {};
 }
 
+// Evolution's (and GNOME Contacts') "Personal" book, or empty.
 QString evolutionBook() {
     const QString path = dataHome() + QStringLiteral("/evolution/addressbook/system/contacts.db");
     return isFile(path) ? path : QString();
 }
+
+} // namespace
 
 QList<AddressBookPlace> addressBooks() {
     const QString id = defaultMailProgram();

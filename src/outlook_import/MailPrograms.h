@@ -19,16 +19,6 @@ struct AddressBookPlace {
 
 namespace MailPrograms {
 
-// The desktop id of the default mail program ("thunderbird.desktop"); empty
-// when no mimeapps.list records one.
-QString defaultMailProgram();
-
-// The Personal Address Book of Thunderbird's profile in use, or empty; the
-// folder the desktop id belongs to (Flatpak, Snap) is looked at first.
-QString thunderbirdBook(const QString& desktopId = QString());
-// Evolution's (and GNOME Contacts') "Personal" book, or empty.
-QString evolutionBook();
-
 // The books to try, best first: the default mail program's, then the first
 // found of Thunderbird's and Evolution's. Books that do not exist are left out.
 QList<AddressBookPlace> addressBooks();

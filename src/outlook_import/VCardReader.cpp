@@ -378,14 +378,6 @@ QList<QByteArray> typesOf(const Property& prop) {
     return types;
 }
 
-QString firstLine(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' || text[i] == u'\n')
-            return text.left(i);
-    }
-    return text;
-}
-
 QString component(const QStringList& parts, qsizetype index) {
     return index < parts.size() ? parts[index] : QString();
 }
@@ -503,7 +495,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         }
     }
 
-    card.street = withoutNul(firstLine(component(address, 2)));
+    card.street = withoutNul(VCardReader::firstLine(component(address, 2)));
     card.city = withoutNul(component(address, 3));
     card.region = withoutNul(component(address, 4));
     card.postalCode = withoutNul(component(address, 5));
@@ -664,6 +656,14 @@ QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text.toUtf8();
+}
+
+QString VCardReader::firstLine(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n')
+            return text.left(i);
+    }
+    return text;
 }
 
 QList<ContactCard> VCardReader::readFile(const QString& path) {

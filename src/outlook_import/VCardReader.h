@@ -32,4 +32,6 @@ public:
     static QByteArray decodeQuotedPrintable(QByteArrayView bytes);
     // Returns the input as UTF-8 (or 8-bit) bytes: strips a BOM and converts UTF-16.
     static QByteArray normalizeEncoding(const QByteArray& data);
+    // The text up to its first line break; a bare CR or LF ends the line too.
+    static QString firstLine(const QString& text);
 };

@@ -5,6 +5,7 @@
 #include "outlook_import/BusyProgress.h"
 #include "outlook_import/MailPrograms.h"
 #include "outlook_import/MailStore.h"
+#include "outlook_import/VCardReader.h"
 #include "outlook_import/frmContacts.h"
 #include "platform/MsgBox.h"
 #include "platform/Resume.h"
@@ -92,16 +93,14 @@ void openConnection(qint32 position = 0) {
         if (!olContactsFolder) {
             resumeStep([position] {
                 if (!olNameSpace)
-                    olContactsFolder = nullptr;
-                else if (position > 0)
-                    olContactsFolder =
-                        olNameSpace->folderHolding(topLevelName, contactsName, position);
-                else
-                    olContactsFolder = olNameSpace->folder(topLevelName, contactsName);
+                    return;
+                olContactsFolder =
+                    position > 0 ? olNameSpace->folderHolding(topLevelName, contactsName, position)
+                                 : olNameSpace->folder(topLevelName, contactsName);
             });
             resumeStep([] {
-                olDefaultContacts =
-                    olNameSpace ? olNameSpace->defaultContactsFolderName() : QString();
+                if (olNameSpace)
+                    olDefaultContacts = olNameSpace->defaultContactsFolderName();
             });
         }
         if (g_holdDepth > 0) {
@@ -129,15 +128,6 @@ const NameIndex& nameIndex() {
         }
     }
     return g_index;
-}
-
-QString firstLine(const QString& address) {
-    // A bare line feed ends the line too: a single-line field cannot show it.
-    for (qsizetype i = 0; i < address.size(); ++i) {
-        if (address[i] == u'\r' || address[i] == u'\n')
-            return address.left(i);
-    }
-    return address;
 }
 
 } // namespace
@@ -207,7 +197,8 @@ void DisplayContactDetails(QString contactName, qint32 position) {
         }
         if (!olContact)
             return;
-        form->Text1->setText(firstLine(olContact->mailingAddress));
+        // A single-line field cannot show a line break: only the first line goes in.
+        form->Text1->setText(VCardReader::firstLine(olContact->mailingAddress));
         form->Text2->setText(olContact->city);
         form->Text2a->setText(olContact->region);
         form->Text2b->setText(olContact->postalCode);
