@@ -23,4 +23,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so shlibdeps cannot see them: the display plugins and the
 # font the windows are laid out with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+# Names in Chinese, Japanese and Korean need a font that has their characters.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 include(CPack)

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libsqlitecpp-dev libsqlite3-dev mdbtools-dev
-    fonts-liberation2 fonts-dejavu-core
+    fonts-liberation2 fonts-dejavu-core fonts-noto-cjk
     clang-format
     desktop-file-utils appstream dpkg-dev file lintian
     xvfb openbox xdotool x11-utils sqlite3

@@ -18,6 +18,8 @@ fail() { echo "package-test: $*" >&2; exit 1; }
 make package BUILD="$build" >/dev/null
 deb=$(ls -t "$PWD/$build"/quillary_*_*.deb | head -n 1)
 echo "package: $(basename "$deb"), depends: $(dpkg-deb -f "$deb" Depends)"
+# Without a font for Chinese, Japanese and Korean such names show as boxes.
+dpkg-deb -f "$deb" Recommends | grep -qw fonts-noto-cjk || fail "the package does not recommend fonts-noto-cjk"
 
 # Checked as a distribution's packager checks it: any error or warning fails.
 # Overridden tags: none.
