@@ -15,6 +15,8 @@ namespace {
 constexpr int memoHeader = MDB_MEMO_OVERHEAD;
 // A memo is at most 2^24 bytes long: its chain of pages ends well before this.
 constexpr int maxMemoPages = 1 << 16;
+// A row's place in the row table of its page, without its flags.
+constexpr std::size_t offsetMask = 0x1fff;
 
 bool writeAll(int fd, std::string& buffer) {
     const char* p = buffer.data();
@@ -48,6 +50,31 @@ public:
         return jet3_ ? AccessText::fromJet3(data, size) : AccessText::fromJet4(data, size);
     }
 
+    // One row of a memo's page (page number times 256 plus row): the page must
+    // be a page of long values and the row must lie inside it. Anything else is
+    // damage, never text: a zeroed page would otherwise read as a row of zeros.
+    void memoRow(std::uint32_t pageRow, const unsigned char*& row, std::size_t& length) {
+        const std::uint32_t page = pageRow >> 8, index = pageRow & 0xff;
+        const std::size_t size = mdb_->fmt->pg_size;
+        if (page == 0 || mdb_read_alt_pg(mdb_, page) != ssize_t(size))
+            throw Damaged();
+        const unsigned char* p = mdb_->alt_pg_buf;
+        const std::size_t count = mdb_->fmt->row_count_offset;
+        const auto u16 = [p](std::size_t at) { return std::size_t(p[at] | p[at + 1] << 8); };
+        const std::size_t rows = u16(count);
+        const std::size_t table = count + 2 + 2 * rows;
+        if (p[0] != 0x01 || std::memcmp(p + 4, "LVAL", 4) != 0 || index >= rows || table > size)
+            throw Damaged();
+        const std::size_t entry = u16(count + 2 + 2 * index);
+        const std::size_t start = entry & offsetMask;
+        const std::size_t end = index == 0 ? size : u16(count + 2 * index) & offsetMask;
+        // A deleted row, or one that lies in the row table or past its neighbour.
+        if ((entry & 0x8000) || start < table || start > end || end > size)
+            throw Damaged();
+        row = p + start;
+        length = end - start;
+    }
+
     // A memo's bytes: inline, on one page, or on a chain of pages.
     std::string memo(int start, int size) {
         if (size < memoHeader)
@@ -58,13 +85,11 @@ public:
         if (length & 0x80000000u)
             return text(mdb_->pg_buf + start + memoHeader, std::size_t(size - memoHeader));
         std::uint32_t pageRow = u32(header + 4);
-        void* buf = nullptr;
-        int rowStart = 0;
+        const unsigned char* row = nullptr;
         std::size_t rowLength = 0;
         if (length & 0x40000000u) {
-            if (mdb_find_pg_row(mdb_, int(pageRow), &buf, &rowStart, &rowLength) != 0)
-                throw Damaged();
-            return text(static_cast<unsigned char*>(buf) + rowStart, rowLength);
+            memoRow(pageRow, row, rowLength);
+            return text(row, rowLength);
         }
         if (length & 0xff000000u)
             throw Damaged();
@@ -72,11 +97,11 @@ public:
         std::vector<unsigned char> bytes;
         bytes.reserve(total);
         for (int pages = 0; pageRow != 0 && bytes.size() < total; ++pages) {
-            if (pages > maxMemoPages ||
-                mdb_find_pg_row(mdb_, int(pageRow), &buf, &rowStart, &rowLength) != 0 ||
-                rowLength < 4)
+            if (pages > maxMemoPages)
                 throw Damaged();
-            const unsigned char* row = static_cast<unsigned char*>(buf) + rowStart;
+            memoRow(pageRow, row, rowLength);
+            if (rowLength < 4)
+                throw Damaged();
             const std::size_t part = std::min(rowLength - 4, total - bytes.size());
             bytes.insert(bytes.end(), row + 4, row + 4 + part);
             pageRow = u32(row);
