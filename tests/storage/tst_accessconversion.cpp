@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <iconv.h>
+#include <sys/stat.h>
 
 using AccessConversion::Refused;
 using Reason = AccessConversion::Refused::Reason;
@@ -194,6 +195,24 @@ private slots:
         QVERIFY2(message.contains(says) && (says.isEmpty() || message.contains(list)),
                  qPrintable(message));
         QCOMPARE(folderContents(folder.path()), before);
+    }
+
+    // The reader refuses what is not a regular file at once, never waiting in
+    // it: a FIFO would hold it until a writer came.
+    void readerRefusesFifo() {
+        TestFolder folder;
+        QVERIFY(::mkfifo(QFile::encodeName(folder.file(list)).constData(), 0600) == 0);
+        AccessConversion::setTimeLimitMs(3000);
+        const int stopped = AccessConversion::readerCounts().timeouts;
+        std::optional<Reason> reason;
+        try {
+            AccessConversion::read(folder.file(list), QStringLiteral("pName2"));
+        } catch (const Refused& e) {
+            reason = e.reason();
+        }
+        AccessConversion::setTimeLimitMs(15000);
+        QCOMPARE(reason, std::optional(Reason::Damaged));
+        QCOMPARE(AccessConversion::readerCounts().timeouts, stopped);
     }
 
     void failedWriteKeepsOriginal_data() {
