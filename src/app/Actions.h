@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QCommandLineParser>
+
+// The command-line actions, each defined in a file of its own and named in the
+// table of CommandLine.cpp. Each runs with a QCoreApplication only (no display)
+// and returns the program's exit status.
+namespace Actions {
+// --help: the options, on standard output.
+int showHelp(const QCommandLineParser& parser);
+// --version: the program's name and version, on standard output.
+int showVersion(const QCommandLineParser& parser);
+} // namespace Actions
