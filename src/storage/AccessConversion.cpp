@@ -14,11 +14,13 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -429,6 +431,14 @@ Table read(const QString& path, const QString& table,
     const QString log = qEnvironmentVariable("QUILLARY_ACCESS_READER_LOG");
     reader.setStandardErrorFile(log.isEmpty() ? QProcess::nullDevice() : log, QIODevice::Append);
     reader.setStandardInputFile(QProcess::nullDevice());
+    // A reader whose program is gone ends at once, even one that started while
+    // the program was being killed.
+    const pid_t program = ::getpid();
+    reader.setChildProcessModifier([program] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != program)
+            ::_exit(127);
+    });
     ++counts.runs;
     reader.start();
     // A reader that cannot run says nothing about the file.

@@ -17,6 +17,9 @@
 #include <QInputDialog>
 #include <QProcess>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace {
 const QString quillary = QStringLiteral("Quillary.mdb");
@@ -44,6 +47,28 @@ struct Answering : ModalDriver {
         };
     }
 };
+
+// The child of parent whose command is named command; 0 when there is none.
+pid_t childOf(qint64 parent, const QByteArray& command) {
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QByteArray stat = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        const qsizetype end = stat.lastIndexOf(')');
+        if (end > 0 && stat.mid(stat.indexOf('(') + 1, end - stat.indexOf('(') - 1) == command &&
+            stat.mid(end + 4).split(' ').value(0).toLongLong() == parent)
+            return pid_t(pid.toInt());
+    }
+    return 0;
+}
+
+// The program started offscreen on a folder.
+void startProgram(QProcess& program, const QString& folder) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(QUILLARY_DATA_BUILD_DIR "/../app/quillary"),
+                  {QStringLiteral("--folder"), folder});
+}
 
 // The converted list: its contacts exactly, the window listing them, the
 // original kept byte for byte, one information box saying so.
@@ -212,11 +237,7 @@ private slots:
             TestFolder folder;
             folder.write(quillary, original);
             QProcess program;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            program.setProcessEnvironment(env);
-            program.start(QStringLiteral(QUILLARY_DATA_BUILD_DIR "/../app/quillary"),
-                          {QStringLiteral("--folder"), folder.path()});
+            startProgram(program, folder.path());
             QVERIFY(program.waitForStarted());
             QThread::msleep(ulong(delayMs));
             program.kill();
@@ -244,6 +265,34 @@ private slots:
         }
         qInfo("killed %d times before the converted list was in place, %d after", unconverted,
               converted);
+    }
+
+    // The Access reader ends with its program, even one held still when the
+    // program is killed.
+    void readerEndsWithTheProgram() {
+        // The reader, orphaned, comes to this process, which sees it end.
+        QVERIFY(::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+        TestFolder folder;
+        folder.write(quillary, accessBytes("large_V2000.mdb"));
+        QProcess program;
+        startProgram(program, folder.path());
+        QVERIFY(program.waitForStarted());
+        pid_t reader = 0;
+        QElapsedTimer clock;
+        for (clock.start(); !reader && clock.elapsed() < 30000;)
+            reader = childOf(program.processId(), "quillary-access");
+        QVERIFY(reader);
+        ::kill(reader, SIGSTOP);
+        program.kill();
+        program.waitForFinished();
+        pid_t ended = 0;
+        for (clock.restart(); !ended && clock.elapsed() < 5000; QThread::msleep(10))
+            ended = ::waitpid(reader, nullptr, WNOHANG);
+        if (!ended)
+            ::kill(reader, SIGKILL);
+        ::waitpid(reader, nullptr, 0);
+        ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+        QCOMPARE(ended, reader);
     }
 };
 
