@@ -44,7 +44,7 @@ public:
     QString path() const { return path_; }
     void setPath(const QString& folder);
     QString pattern() const { return pattern_; }
-    // "*.mdb"; empty or "*" lists every file.
+    // "*.mdb", or several separated by ";"; empty or "*" lists every file.
     void setPattern(const QString& pattern);
     // Reads the folder again.
     void refill();

@@ -17,14 +17,17 @@ QString g_chosen;
 // The data files every application folder starts with.
 const char* const seedFiles[] = {"Template.dat", "plist.ini", "AreaCodes.dat", "Quillary.mdb"};
 
+QStringList listFiles(const QDir& dir) {
+    return dir.entryList({QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files);
+}
+
 bool holdsData(const QDir& dir) {
     return dir.exists(QStringLiteral("Template.dat")) || dir.exists(QStringLiteral("plist.ini")) ||
-           !dir.entryList({QStringLiteral("*.mdb")}, QDir::Files).isEmpty();
+           !listFiles(dir).isEmpty();
 }
 
 bool holdsList(const QDir& dir) {
-    const QStringList lists = dir.entryList({QStringLiteral("*.mdb")}, QDir::Files);
-    for (const QString& name : lists)
+    for (const QString& name : listFiles(dir))
         if (name.compare(QLatin1String("AreaCodes.mdb"), Qt::CaseInsensitive) != 0)
             return true;
     return false;

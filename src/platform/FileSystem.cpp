@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -27,13 +28,20 @@ QByteArray native(const QString& path) {
     throw fromErrno(errno);
 }
 
-bool matches(const QString& name, const QString& pattern) {
+bool matchesOne(const QString& name, const QString& pattern) {
     if (pattern.isEmpty() || pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
         return true;
     if (pattern.startsWith(QLatin1String("*.")))
         return name.endsWith(pattern.mid(1), Qt::CaseInsensitive) &&
                name.size() > pattern.size() - 1;
     return name.compare(pattern, Qt::CaseInsensitive) == 0;
+}
+
+// Patterns separated by ";" match a name any one of them matches.
+bool matches(const QString& name, const QString& patterns) {
+    const QStringList each = patterns.split(QLatin1Char(';'));
+    return std::any_of(each.begin(), each.end(),
+                       [&](const QString& pattern) { return matchesOne(name, pattern); });
 }
 
 } // namespace

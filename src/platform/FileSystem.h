@@ -9,8 +9,8 @@
 namespace FileSystem {
 bool exists(const QString& path);
 // Names of the plain files in folder matching a pattern such as "*.mdb" (the
-// extension matched without regard to case; "*" or empty matches every file),
-// sorted by name.
+// extension matched without regard to case; "*" or empty matches every file;
+// "*.mdb;*.accdb" either), sorted by name.
 QStringList files(const QString& folder, const QString& pattern = QString());
 bool anyMatch(const QString& folder, const QString& pattern);
 // Copies source to target, replacing target. Refuses (70) when either is a

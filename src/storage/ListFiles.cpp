@@ -10,6 +10,8 @@ QString pathOf(const QString& fileName) {
 }
 
 QString displayName(const QString& fileName) {
+    if (fileName.endsWith(QLatin1String(".accdb"), Qt::CaseInsensitive))
+        return fileName.chopped(6);
     return fileName.left(fileName.size() - 4);
 }
 

@@ -4,14 +4,16 @@
 
 // Where the data files live and how lists are named.
 namespace ListFiles {
-inline constexpr const char* listPattern = "*.mdb";
+// List files: the program's own and Access lists, which are converted when opened.
+inline constexpr const char* listPattern = "*.mdb;*.accdb";
 inline constexpr const char* templateFile = "Template.dat";
 inline constexpr const char* areaCodesClosed = "AreaCodes.dat";
 inline constexpr const char* areaCodesOpen = "AreaCodes.mdb";
 
 // The application folder path, separator and file name.
 QString pathOf(const QString& fileName);
-// A list's display name: its file name without the last four characters.
+// A list's display name: its file name without ".accdb" (any letter case), or
+// else without the last four characters.
 QString displayName(const QString& fileName);
 // The file name for a typed list name: unchanged when it ends with ".mdb" in any
 // letter case, else with ".mdb" appended.

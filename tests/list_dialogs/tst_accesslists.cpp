@@ -152,9 +152,13 @@ private slots:
         QTest::addColumn<QString>("mdb");
         QTest::addColumn<int>("cutTo");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("extra column and table") << "extra_V2000.mdb" << 0 << "";
-        QTest::newRow("other letter cases") << "case_V2000.mdb" << 0 << "";
-        QTest::newRow("cut short") << "extra_V2000.mdb" << 100000 << "damaged";
+        QTest::addColumn<QString>("old");
+        const QString mdb = QStringLiteral("Old.mdb");
+        QTest::newRow("extra column and table") << "extra_V2000.mdb" << 0 << "" << mdb;
+        QTest::newRow("other letter cases") << "case_V2000.mdb" << 0 << "" << mdb;
+        QTest::newRow("cut short") << "extra_V2000.mdb" << 100000 << "damaged" << mdb;
+        QTest::newRow("an .accdb list keeps its name") << "small_V2010.accdb" << 0 << ""
+                                                       << "Old.accdb";
     }
     // A list chosen in the chooser is converted and made current; a refused one
     // keeps the chooser open and the current list as it was.
@@ -162,11 +166,12 @@ private slots:
         QFETCH(QString, mdb);
         QFETCH(int, cutTo);
         QFETCH(QString, refusal);
+        QFETCH(QString, old);
         Harness h;
         pList& w = h.startWith({{QStringLiteral("Home")}});
-        const QString old = QStringLiteral("Old.mdb");
         const QByteArray original = accessBytes(mdb).left(cutTo ? cutTo : INT_MAX);
         h.folder.write(old, original);
+        const QStringList files = folderContents(h.folder.path()).keys();
         ModalDriver driver;
         driver.act = [&](QWidget* d) {
             auto* dialog = qobject_cast<frmFM*>(d);
@@ -181,11 +186,13 @@ private slots:
                                            ? QStringList()
                                            : QStringList{QStringLiteral("Categories")};
             checkConverted(h, old, mdb, others);
+            QCOMPARE(w.windowTitle(), QStringLiteral("  Old List"));
             return;
         }
         QCOMPARE(Globals::currentListName, quillary);
         QCOMPARE(h.entries(), QStringList{QStringLiteral("Home")});
         QCOMPARE(h.folder.read(old), original);
+        QCOMPARE(folderContents(h.folder.path()).keys(), files);
         QVERIFY2(MsgBox::last().text.contains(refusal) && MsgBox::last().text.contains(old),
                  qPrintable(MsgBox::last().text));
     }
