@@ -51,6 +51,14 @@ QString quoted(const QString& fileName) {
 
 [[noreturn]] void notWritable(const QString& path, int error) {
     const QFileInfo info(path);
+    if (error == ENOSPC || error == EDQUOT)
+        throw Refused(
+            Refused::Reason::NotWritable,
+            QStringLiteral("The Access list %1 cannot be converted: the disk is full "
+                           "(the folder %2 has no room for the converted list).\r\n"
+                           "Nothing was changed. Make room on the disk and open the "
+                           "list again.")
+                .arg(quoted(info.fileName()), QDir::toNativeSeparators(info.absolutePath())));
     throw Refused(Refused::Reason::NotWritable,
                   QStringLiteral("The Access list %1 cannot be converted: the folder %2 cannot "
                                  "be written (%3).\r\nNothing was changed.")

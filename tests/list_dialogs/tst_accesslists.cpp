@@ -3,6 +3,7 @@
 // the area code window; the password dialog; damaged files; a program killed
 // while it converts.
 #include "support/AccessData.h"
+#include "support/Failures.h"
 #include "support/Harness.h"
 
 #include "area_codes/AdoDataControl.h"
@@ -153,12 +154,14 @@ private slots:
         QTest::addColumn<int>("cutTo");
         QTest::addColumn<QString>("refusal");
         QTest::addColumn<QString>("old");
+        QTest::addColumn<bool>("diskFull");
         const QString mdb = QStringLiteral("Old.mdb");
-        QTest::newRow("extra column and table") << "extra_V2000.mdb" << 0 << "" << mdb;
-        QTest::newRow("other letter cases") << "case_V2000.mdb" << 0 << "" << mdb;
-        QTest::newRow("cut short") << "extra_V2000.mdb" << 100000 << "damaged" << mdb;
+        QTest::newRow("extra column and table") << "extra_V2000.mdb" << 0 << "" << mdb << false;
+        QTest::newRow("other letter cases") << "case_V2000.mdb" << 0 << "" << mdb << false;
+        QTest::newRow("cut short") << "extra_V2000.mdb" << 100000 << "damaged" << mdb << false;
         QTest::newRow("an .accdb list keeps its name") << "small_V2010.accdb" << 0 << ""
-                                                       << "Old.accdb";
+                                                       << "Old.accdb" << false;
+        QTest::newRow("the disk fills") << "small_V2000.mdb" << 0 << "disk is full" << mdb << true;
     }
     // A list chosen in the chooser is converted and made current; a refused one
     // keeps the chooser open and the current list as it was.
@@ -167,11 +170,16 @@ private slots:
         QFETCH(int, cutTo);
         QFETCH(QString, refusal);
         QFETCH(QString, old);
+        QFETCH(bool, diskFull);
         Harness h;
         pList& w = h.startWith({{QStringLiteral("Home")}});
         const QByteArray original = accessBytes(mdb).left(cutTo ? cutTo : INT_MAX);
         h.folder.write(old, original);
         const QStringList files = folderContents(h.folder.path()).keys();
+        // The new list is written beside the original under a hidden name.
+        std::optional<DiskFull> full;
+        if (diskFull)
+            full.emplace(".quillary-access-");
         ModalDriver driver;
         driver.act = [&](QWidget* d) {
             auto* dialog = qobject_cast<frmFM*>(d);
@@ -180,6 +188,7 @@ private slots:
             QCOMPARE(dialog->isVisible(), !refusal.isEmpty());
         };
         w.DBSwitch->trigger();
+        full.reset();
         if (refusal.isEmpty()) {
             QCOMPARE(Globals::currentListName, old);
             const QStringList others = tsvLines(mdb, "Categories").isEmpty()
