@@ -112,22 +112,33 @@ void pList::startProgram() {
 void pList::Form_Load() {
     const HandlerScope scope;
     const QString settings = QString::fromLatin1(Globals::settingsFileName);
-    IniFile::WriteIniValue(QStringLiteral("[lastdb]"),
-                           QStringLiteral("db=") + QString::fromLatin1(Globals::defaultListName),
-                           settings);
-    QString name;
-    // A settings file that cannot be read leaves no remembered list: the chooser asks.
-    resumeStep([&] {
-        name = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
-    });
-    // A remembered name that would lead out of the application folder, or that
-    // names the template or the area code file, counts as none.
-    if (!ListFiles::isPlainFileName(name) || ListFiles::isReservedData(name))
-        name.clear();
+    const QString folder = AppFolder::programFolder();
+    // The list last used, when the settings remember one that can be opened. A
+    // name that would lead out of the application folder, or that names the
+    // template or the area code file, counts as none. A settings file that
+    // cannot be read leaves no remembered list: the chooser asks.
+    const auto remembered = [&] {
+        QString name;
+        resumeStep([&] {
+            name =
+                IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"), settings);
+        });
+        if (!ListFiles::isPlainFileName(name) || ListFiles::isReservedData(name))
+            name.clear();
+        return name;
+    };
+    QString name = remembered();
+    const QFileInfo last(AppFolder::join(folder, name));
+    if (name.isEmpty() || !last.isFile() || !last.isReadable()) {
+        // None: the default list becomes the remembered one.
+        IniFile::WriteIniValue(
+            QStringLiteral("[lastdb]"),
+            QStringLiteral("db=") + QString::fromLatin1(Globals::defaultListName), settings);
+        name = remembered();
+    }
     Globals::currentListName = name;
     Label13->setText(Globals::currentListName);
 
-    const QString folder = AppFolder::programFolder();
     if (!FileSystem::anyMatch(folder, QString::fromLatin1(ListFiles::listPattern))) {
         if (showNewList)
             showNewList();

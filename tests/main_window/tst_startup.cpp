@@ -58,10 +58,13 @@ private slots:
             "frmFM", "Other.mdb", QByteArray());
         row("no settings, no choice: asked twice", {"Quillary.mdb"}, QByteArray(), "", "frmFMfrmFM",
             "", QByteArray());
-        row("settings naming another list: the default", both, other, "", "", "Quillary.mdb",
-            installedSettings);
-        row("settings naming a missing list: chosen and remembered", {"Other.mdb"}, other,
-            "Other.mdb", "frmFM", "Other.mdb", other);
+        row("settings naming another list: that list", both, other, "", "", "Other.mdb", other);
+        row("settings naming a missing list: the default", {"Quillary.mdb"}, other, "", "",
+            "Quillary.mdb", installedSettings);
+        row("settings naming a folder: the default", {"Quillary.mdb"}, "[lastdb]\r\ndb=sub\r\n", "",
+            "", "Quillary.mdb", installedSettings);
+        row("neither the remembered nor the default list: chosen and remembered", {"Third.mdb"},
+            other, "Third.mdb", "frmFM", "Third.mdb", "[lastdb]\r\ndb=Third.mdb\r\n");
         row("settings without the section: the chooser", {"Quillary.mdb"}, "[other]\r\nx=1\r\n",
             "Quillary.mdb", "frmFM", "Quillary.mdb", QByteArray());
         // A remembered name that leads out of the folder is no remembered list.
@@ -130,6 +133,35 @@ private slots:
         QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
         // Only the settings writer's reports of its own failures.
         QCOMPARE(MsgBox::shown().size(), failedWrites);
+    }
+
+    // The list chosen in the chooser is the one the next start opens.
+    void opensTheListLastUsed() {
+        Harness h;
+        h.folder.install(QStringLiteral("plist.ini"));
+        for (const QString list : {"Quillary.mdb", "Other.mdb"}) {
+            h.folder.addList(list);
+            h.folder.addContacts(list, {{"In " + list}});
+        }
+        {
+            ModalDriver driver;
+            driver.act = [](QWidget* w) {
+                auto* chooser = qobject_cast<frmFM*>(w);
+                Harness::pick(chooser->File1, QStringLiteral("Other.mdb"));
+                QTest::mouseClick(chooser->cmdButtons[0], Qt::LeftButton);
+            };
+            h.start(false).DBSwitch->trigger();
+            h.window->Exit->trigger();
+            QCOMPARE(h.endCalls, 1);
+            h.window.reset();
+            Globals::reset();
+            h.start(false);
+            QCOMPARE(driver.seen, QStringList{"frmFM"});
+        }
+        QCOMPARE(h.window->Label13->text(), QStringLiteral("Other.mdb"));
+        QCOMPARE(h.entries(), QStringList{"In Other.mdb"});
+        QCOMPARE(h.window->Text1->text(), QStringLiteral("In Other.mdb"));
+        QCOMPARE(h.remembered(), QStringLiteral("Other.mdb"));
     }
 };
 
