@@ -13,11 +13,25 @@ DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
 DataControl::~DataControl() {
     // Closing stores the record being edited, but a window that is already gone
-    // cannot show a refusal.
+    // cannot show a refusal: one refused here goes to the standard error with
+    // what it held, so the text is not lost without a word.
     reportsRefusals_ = false;
+    const QString file = databaseName_;
+    if (recordset_) {
+        Recordset& rs = *recordset_;
+        rs.onStoreRefused = [&rs, file](const RunError& e) {
+            QStringList fields;
+            for (const QString& name : rs.fieldNames())
+                fields << name + QLatin1Char('=') + rs.fieldText(name);
+            qWarning("The record being edited in %s was not stored (%s): %s", qUtf8Printable(file),
+                     qUtf8Printable(e.failureMessage()),
+                     qUtf8Printable(fields.join(QStringLiteral(", "))));
+        };
+    }
     try {
         close();
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qWarning("Closing %s failed: %s", qUtf8Printable(file), e.what());
     }
 }
 

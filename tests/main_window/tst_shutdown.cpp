@@ -2,6 +2,8 @@
 #include "support/Harness.h"
 
 #include "area_codes/frmAreaCodes.h"
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmFM.h"
 #include "platform/Database.h"
 
 namespace {
@@ -75,6 +77,52 @@ private slots:
             newContact ? QStringList{"Zoë d'Arc", QString()} : QStringList{"Amy", "New Co 'Ltd'"};
         QCOMPARE(last.mid(0, 2), expected);
         QCOMPARE(last.at(5).toUpper(), QStringLiteral("WA"));
+    }
+
+    void storedBeforeTheEnd_data() {
+        QTest::addColumn<QString>("way");
+        for (const char* way : {"Exit", "Exit2", "close", "DBSwitch", "MakeDB", "none"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    // Every way out of the program or its list stores the contact being edited
+    // before the window is destroyed; one still waiting then, that cannot be
+    // stored, is reported on the standard error with what it held.
+    void storedBeforeTheEnd() {
+        QFETCH(QString, way);
+        Harness h;
+        h.folder.addList(QStringLiteral("Other.mdb"));
+        h.folder.install(QStringLiteral("Template.dat"));
+        // The list refuses every store: from the start when there is no way out
+        // (the window holds the list open), else once the way out is taken.
+        const QString refuse = QStringLiteral("CREATE TRIGGER refused BEFORE UPDATE ON pName2 "
+                                              "BEGIN SELECT RAISE(ABORT, 'full'); END");
+        const bool noWayOut = way == QLatin1String("none");
+        pList& w = h.startWith({{"Amy", "Co"}}, noWayOut ? refuse : QString());
+        Harness::type(w.Text11, QStringLiteral("New Co"));
+        ModalDriver driver;
+        driver.act = [](QWidget* d) {
+            if (auto* chooser = qobject_cast<frmFM*>(d)) {
+                Harness::pick(chooser->File1, QStringLiteral("Other.mdb"));
+                QTest::mouseClick(chooser->cmdButtons[0], Qt::LeftButton);
+            } else if (auto* newList = qobject_cast<NewDB*>(d)) {
+                QTest::keyClicks(newList->Text1, QStringLiteral("Family"));
+                QTest::mouseClick(newList->cmdButtons[0], Qt::LeftButton);
+            }
+        };
+        if (way == QLatin1String("close"))
+            w.close();
+        else if (!noWayOut)
+            w.findChild<QAction*>(way)->trigger();
+        if (!noWayOut)
+            h.exec(QStringLiteral("Quillary.mdb"), refuse.toUtf8().constData());
+        const QRegularExpression report(QStringLiteral("not stored.*CompanyName=New Co"));
+        if (noWayOut)
+            QTest::ignoreMessage(QtWarningMsg, report);
+        else
+            QTest::failOnWarning(report);
+        h.window.reset();
+        QCOMPARE(h.stored().constFirst().at(1), noWayOut ? "Co" : "New Co");
+        QVERIFY(MsgBox::shown().isEmpty());
     }
 };
 
