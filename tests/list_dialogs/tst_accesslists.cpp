@@ -51,12 +51,11 @@ struct Answering : ModalDriver {
 
 // The child of parent whose command is named command; 0 when there is none.
 pid_t childOf(qint64 parent, const QByteArray& command) {
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-        const QByteArray stat = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        const qsizetype end = stat.lastIndexOf(')');
-        if (end > 0 && stat.mid(stat.indexOf('(') + 1, end - stat.indexOf('(') - 1) == command &&
-            stat.mid(end + 4).split(' ').value(0).toLongLong() == parent)
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    for (const QByteArray& pid :
+         children.open(QIODevice::ReadOnly) ? children.readAll().split(' ') : QByteArrayList()) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == command)
             return pid_t(pid.toInt());
     }
     return 0;
