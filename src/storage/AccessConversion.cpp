@@ -440,7 +440,8 @@ Table read(const QString& path, const QString& table,
     reader.setStandardErrorFile(log.isEmpty() ? QProcess::nullDevice() : log, QIODevice::Append);
     reader.setStandardInputFile(QProcess::nullDevice());
     // A reader whose program is gone ends at once, even one that started while
-    // the program was being killed.
+    // the program was being killed. (The signal comes when the thread that
+    // started it ends: readers are started on the user-interface thread.)
     const pid_t program = ::getpid();
     reader.setChildProcessModifier([program] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
