@@ -4,6 +4,9 @@
 #include <QFile>
 #include <array>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -85,8 +88,18 @@ AccessHeader AccessHeader::parse(const QByteArray& start) {
 }
 
 AccessHeader AccessHeader::of(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file has a header; opening a FIFO for reading would wait
+    // for a writer.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return {};
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
     return parse(file.read(size));
 }

@@ -197,11 +197,12 @@ private slots:
         QCOMPARE(folderContents(folder.path()), before);
     }
 
-    // The reader refuses what is not a regular file at once, never waiting in
-    // it: a FIFO would hold it until a writer came.
+    // The program and its reader refuse what is not a regular file at once,
+    // never waiting in it: a FIFO would hold them until a writer came.
     void readerRefusesFifo() {
         TestFolder folder;
         QVERIFY(::mkfifo(QFile::encodeName(folder.file(list)).constData(), 0600) == 0);
+        QVERIFY(!AccessConversion::isAccessFile(folder.file(list)));
         AccessConversion::setTimeLimitMs(3000);
         const int stopped = AccessConversion::readerCounts().timeouts;
         std::optional<Reason> reason;
