@@ -11,6 +11,7 @@ packages=(
     clang-format
     desktop-file-utils appstream dpkg-dev file lintian
     xvfb openbox xdotool x11-utils sqlite3
+    python3-vobject qtkeychain-qt6-dev radicale xandikos
 )
 missing=()
 for p in "${packages[@]}"; do
