@@ -55,11 +55,20 @@ bool startsWithNoCase(QByteArrayView a, QByteArrayView prefix) {
     return a.size() >= prefix.size() && equalsNoCase(a.first(prefix.size()), prefix);
 }
 
+// A card's markers, with blanks and NUL bytes around them ignored.
+bool isMarker(QByteArrayView line, QByteArrayView marker) {
+    qsizetype b = 0, e = line.size();
+    while (b < e && (isBlank(line[b]) || line[b] == '\0'))
+        ++b;
+    while (e > b && (isBlank(line[e - 1]) || line[e - 1] == '\0'))
+        --e;
+    return equalsNoCase(line.sliced(b, e - b), marker);
+}
 bool isBegin(QByteArrayView line) {
-    return equalsNoCase(trimmed(line), "BEGIN:VCARD");
+    return isMarker(line, "BEGIN:VCARD");
 }
 bool isEnd(QByteArrayView line) {
-    return equalsNoCase(trimmed(line), "END:VCARD");
+    return isMarker(line, "END:VCARD");
 }
 
 // Splits the text into lines. CRLF, LF, a lone CR and CR CR LF all end a line.
@@ -235,65 +244,71 @@ bool parseProperty(QByteArrayView line, Property& prop) {
     return true;
 }
 
-// Strict check: no overlong forms, surrogates or code points above U+10FFFF.
-bool isUtf8(QByteArrayView bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + extra >= n)
-            return false;
-        if (p[i + 1] < low || p[i + 1] > high)
-            return false;
-        for (int k = 2; k <= extra; ++k) {
-            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
-                return false;
-        }
-        i += extra + 1;
+// Length of the UTF-8 character at i, or 0 when the bytes there are none.
+// Strict: no overlong forms, surrogates or code points above U+10FFFF.
+int utf8Length(const unsigned char* p, qsizetype i, qsizetype n) {
+    const unsigned char c = p[i];
+    if (c < 0x80)
+        return 1;
+    int extra = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        extra = 2;
+        if (c == 0xE0)
+            low = 0xA0;
+        else if (c == 0xED)
+            high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        extra = 3;
+        if (c == 0xF0)
+            low = 0x90;
+        else if (c == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
     }
-    return true;
+    if (i + extra >= n || p[i + 1] < low || p[i + 1] > high)
+        return 0;
+    for (int k = 2; k <= extra; ++k) {
+        if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+            return 0;
+    }
+    return extra + 1;
 }
 
-QString decodeBytes(QByteArrayView bytes, const QByteArray& charset) {
-    const QByteArray cs = charset.toUpper();
-    if (cs.isEmpty() || cs == "UTF-8" || cs == "UTF8" || cs == "US-ASCII" || cs == "ASCII") {
-        if (isUtf8(bytes))
-            return QString::fromUtf8(bytes);
-        return VCardReader::decodeWindows1252(bytes);
+// An 8-bit file of the Windows code page: bytes above 127, and not one of
+// them part of a UTF-8 character.
+bool isWindows1252Text(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    bool high = false;
+    for (qsizetype i = 0; i < n;) {
+        const int length = utf8Length(p, i, n);
+        if (length > 1)
+            return false;
+        high = high || length == 0;
+        i += 1;
     }
+    return high;
+}
+
+// Text without a declared character set is UTF-8, whose invalid bytes read as
+// U+FFFD, unless the whole file is in the Windows code page.
+QString decodeBytes(QByteArrayView bytes, const QByteArray& charset, bool windows1252) {
+    const QByteArray cs = charset.toUpper();
+    if (cs.isEmpty() || cs == "US-ASCII" || cs == "ASCII")
+        return windows1252 ? VCardReader::decodeWindows1252(bytes) : QString::fromUtf8(bytes);
+    if (cs == "UTF-8" || cs == "UTF8")
+        return QString::fromUtf8(bytes);
     if (cs == "WINDOWS-1252" || cs == "CP1252" || cs == "ISO-8859-1" || cs == "LATIN1" ||
         cs == "ISO8859-1")
         return VCardReader::decodeWindows1252(bytes);
     QStringDecoder decoder(cs.constData());
     if (decoder.isValid())
         return decoder.decode(bytes);
-    if (isUtf8(bytes))
-        return QString::fromUtf8(bytes);
-    return VCardReader::decodeWindows1252(bytes);
+    return windows1252 ? VCardReader::decodeWindows1252(bytes) : QString::fromUtf8(bytes);
 }
 
 QString unescape(const QString& text, Version version) {
@@ -325,7 +340,8 @@ QString unescape(const QString& text, Version version) {
 // set, then backslash escapes.
 class ValueDecoder {
 public:
-    ValueDecoder(const Property& prop, Version version) : m_version(version) {
+    ValueDecoder(const Property& prop, Version version, bool windows1252)
+        : m_version(version), m_windows1252(windows1252) {
         for (const Param& p : prop.params) {
             if (p.name == "CHARSET")
                 m_charset = p.value;
@@ -337,9 +353,10 @@ public:
 
     QString text(QByteArrayView raw) const {
         if (m_quotedPrintable)
-            return unescape(decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset),
-                            m_version);
-        return unescape(decodeBytes(raw, m_charset), m_version);
+            return unescape(
+                decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset, m_windows1252),
+                m_version);
+        return unescape(decodeBytes(raw, m_charset, m_windows1252), m_version);
     }
 
     // Splits a structured value on ';' that are not escaped, then decodes each part.
@@ -360,6 +377,7 @@ public:
 
 private:
     Version m_version;
+    bool m_windows1252;
     QByteArray m_charset;
     bool m_quotedPrintable = false;
 };
@@ -382,14 +400,9 @@ QString component(const QStringList& parts, qsizetype index) {
     return index < parts.size() ? parts[index] : QString();
 }
 
-QString withoutNul(QString text) {
-    text.remove(QChar(u'\0'));
-    return text;
-}
-
 // Builds the card's values from its lines (nested cards already removed).
 ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
-                      VCardReader::AddressChoice choice) {
+                      VCardReader::AddressChoice choice, bool windows1252) {
     // The version decides how folded lines join; it may come anywhere in the card.
     Version version = Version::V30;
     for (const LineRef& l : lines) {
@@ -436,29 +449,29 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
     for (const LogicalLine& line : logical) {
         if (!parseProperty(line.text(), prop))
             continue;
-        const ValueDecoder decode(prop, version);
+        const ValueDecoder decode(prop, version, windows1252);
         const QByteArray& name = prop.name;
         if (name == "FN") {
             if (!haveFn) {
-                card.fn = withoutNul(decode.text(prop.value));
+                card.fn = VCardReader::shown(decode.text(prop.value));
                 haveFn = !card.fn.trimmed().isEmpty();
             }
         } else if (name == "N") {
             if (!haveN) {
                 const QStringList parts = decode.components(prop.value);
-                nameFallback =
-                    withoutNul(component(parts, 1).trimmed() + u' ' + component(parts, 0).trimmed())
-                        .trimmed();
+                nameFallback = VCardReader::shown(component(parts, 1).trimmed() + u' ' +
+                                                  component(parts, 0).trimmed())
+                                   .trimmed();
                 haveN = !nameFallback.isEmpty();
             }
         } else if (name == "ORG") {
             if (!haveOrg) {
-                org = withoutNul(component(decode.components(prop.value), 0)).trimmed();
+                org = VCardReader::shown(component(decode.components(prop.value), 0)).trimmed();
                 haveOrg = !org.isEmpty();
             }
         } else if (name == "EMAIL") {
             if (!haveEmail) {
-                QString email = withoutNul(decode.text(prop.value)).trimmed();
+                QString email = VCardReader::shown(decode.text(prop.value)).trimmed();
                 if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
                     email = email.mid(7);
                 card.email = email;
@@ -479,7 +492,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 const QList<QByteArray> types = typesOf(prop);
                 if (types.contains("HOME") && !types.contains("FAX") && !types.contains("CELL") &&
                     !types.contains("PAGER")) {
-                    QString phone = withoutNul(decode.text(prop.value)).trimmed();
+                    QString phone = VCardReader::shown(decode.text(prop.value)).trimmed();
                     if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
                         phone = phone.mid(4);
                     card.homePhone = phone;
@@ -495,10 +508,10 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         }
     }
 
-    card.street = withoutNul(VCardReader::firstLine(component(address, 2)));
-    card.city = withoutNul(component(address, 3));
-    card.region = withoutNul(component(address, 4));
-    card.postalCode = withoutNul(component(address, 5));
+    card.street = VCardReader::shown(VCardReader::firstLine(component(address, 2)));
+    card.city = VCardReader::shown(component(address, 3));
+    card.region = VCardReader::shown(component(address, 4));
+    card.postalCode = VCardReader::shown(component(address, 5));
 
     QString lastLine = card.city.trimmed();
     const QString region = card.region.trimmed();
@@ -658,6 +671,18 @@ QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
     return text.toUtf8();
 }
 
+QString VCardReader::shown(QString text) {
+    for (QChar& c : text) {
+        if ((c.unicode() < 0x20 && c != u'\t' && c != u'\r' && c != u'\n') || c.unicode() == 0x7F)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+QString VCardReader::shownUtf8(QByteArrayView bytes) {
+    return shown(QString::fromUtf8(bytes));
+}
+
 QString VCardReader::firstLine(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n')
@@ -693,9 +718,11 @@ QList<ContactCard> VCardReader::readFile(const QString& path) {
     return readData(data);
 }
 
-QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice choice) {
-    const QByteArray text = normalizeEncoding(data);
+QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice choice,
+                                         Encoding encoding) {
+    const QByteArray text = encoding == Encoding::Utf8 ? data : normalizeEncoding(data);
     const std::vector<LineRef> lines = splitLines(text);
+    const bool windows1252 = encoding == Encoding::OfFile && isWindows1252Text(text);
 
     QList<ContactCard> cards;
     std::vector<LineRef> cardLines;
@@ -704,7 +731,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
 
     auto finishCard = [&]() {
-        cards.push_back(buildCard(text, cardLines, choice));
+        cards.push_back(buildCard(text, cardLines, choice, windows1252));
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;
