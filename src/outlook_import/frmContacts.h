@@ -5,6 +5,7 @@
 
 #include <array>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -26,13 +27,17 @@ public:
 
     ~frmContacts() override;
 
+    void cboBooks_Click();
     void lstContacts_Click();
     void lstEmail_Click();
     void cmdClear_Click(int index);
     void cmdAdd2phonebook_Click();
     void Form_Unload(int& cancel);
 
-    // Controls, by their designer names, in tab order.
+    // Controls, by their designer names, in tab order. The chooser of the
+    // address book and its caption stand above the lists.
+    QComboBox* cboBooks = nullptr;
+    QLabel* lblBooks = nullptr;
     QListWidget* lstContacts = nullptr;
     QListWidget* lstEmail = nullptr;
     QLabel* Label1 = nullptr;
