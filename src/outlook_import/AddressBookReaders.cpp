@@ -14,6 +14,9 @@
 #include <iterator>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <sys/stat.h>
@@ -75,29 +78,26 @@ QByteArray bytesOf(const SQLite::Column& column) {
     return QByteArray(data, column.getBytes());
 }
 
+// The same bytes, not copied: valid until the statement steps on.
+QByteArray viewOf(const SQLite::Column& column) {
+    return QByteArray::fromRawData(static_cast<const char*>(column.getBlob()), column.getBytes());
+}
+
 // Whether a column can hold a card at all: text or bytes, not NULL or a number.
 bool holdsText(const SQLite::Column& column) {
     return column.isText() || column.isBlob();
 }
 
 // The first card of a book's vCard text; none when the text holds no card.
-std::optional<ContactCard> cardOfVCard(const QByteArray& vcard) {
+std::optional<ContactCard> cardOfVCard(const QByteArray& vcard,
+                                       VCardReader::Part part = VCardReader::Part::Whole) {
     if (vcard.trimmed().isEmpty())
         return std::nullopt;
-    const QList<ContactCard> cards =
-        VCardReader::readData(vcard, VCardReader::AddressChoice::Home, VCardReader::Encoding::Utf8);
+    const QList<ContactCard> cards = VCardReader::readData(vcard, VCardReader::AddressChoice::Home,
+                                                           VCardReader::Encoding::Utf8, part);
     if (cards.isEmpty())
         return std::nullopt;
     return cards.first();
-}
-
-// What the list shows of a contact.
-ContactCard listed(const ContactCard& card) {
-    ContactCard out;
-    out.isGroup = card.isGroup;
-    out.displayValue = card.displayValue;
-    out.email = card.email;
-    return out;
 }
 
 struct Properties {
@@ -189,60 +189,80 @@ ContactCard thunderbirdCard(SQLite::Database& db, qint64 key) {
 // The contacts of an open Thunderbird book: one per properties.card, in the
 // order the cards were first stored.
 void listThunderbird(SQLite::Database& db, BookListing& out, std::vector<qint64>& keys) {
-    SQLite::Statement rows(db, "SELECT card, name, value, rowid FROM properties WHERE name IN "
-                               "('_vCard', 'DisplayName', 'FirstName', 'LastName', 'Company', "
+    // The properties the list is made of, by number: _vCard, else the others.
+    enum { VCard, DisplayName, FirstName, LastName, Company, PrimaryEmail, Count };
+    SQLite::Statement rows(db, "SELECT card, CASE name WHEN '_vCard' THEN 0 "
+                               "WHEN 'DisplayName' THEN 1 WHEN 'FirstName' THEN 2 "
+                               "WHEN 'LastName' THEN 3 WHEN 'Company' THEN 4 ELSE 5 END, "
+                               "value, rowid FROM properties NOT INDEXED WHERE name IN ('_vCard', "
+                               "'DisplayName', 'FirstName', 'LastName', 'Company', "
                                "'PrimaryEmail') ORDER BY rowid");
     // What is kept of each card while the book is read: its listed values
     // from _vCard, else the properties they are made of.
     struct Pending {
         qint64 key = 0;
         bool hasVCard = false;
-        std::optional<ContactCard> fromVCard;
-        QHash<QByteArray, QByteArray> properties;
+        bool fromVCard = false;
+        ContactCard card;
+        std::unique_ptr<std::array<std::optional<QByteArray>, Count>> properties;
     };
     std::vector<Pending> cards;
-    QHash<QByteArray, qsizetype> indexOf;
+    std::unordered_map<std::string, qsizetype> indexOf;
+    indexOf.reserve(size_t(db.execAndGet("SELECT count(*) FROM properties").getInt64()));
+    std::string lastCard;
+    qsizetype last = -1;
     while (rows.executeStep()) {
-        const QByteArray card = bytesOf(rows.getColumn(0));
-        auto known = indexOf.constFind(card);
-        if (known == indexOf.constEnd()) {
-            known = indexOf.insert(card, qsizetype(cards.size()));
-            cards.emplace_back().key = rows.getColumn(3).getInt64();
+        // A card's properties mostly follow each other: the card of the row
+        // before is looked at first.
+        const SQLite::Column cardColumn = rows.getColumn(0);
+        const std::string_view card(static_cast<const char*>(cardColumn.getBlob()),
+                                    size_t(cardColumn.getBytes()));
+        if (last < 0 || card != lastCard) {
+            lastCard = card;
+            const auto [known, added] = indexOf.try_emplace(lastCard, qsizetype(cards.size()));
+            if (added)
+                cards.emplace_back().key = rows.getColumn(3).getInt64();
+            last = known->second;
         }
-        Pending& pending = cards[size_t(*known)];
-        const QByteArray name = bytesOf(rows.getColumn(1));
+        Pending& pending = cards[size_t(last)];
+        if (pending.fromVCard)
+            continue;
+        const int name = rows.getColumn(1).getInt();
         const SQLite::Column value = rows.getColumn(2);
-        if (name == "_vCard") {
+        if (name == VCard) {
             pending.hasVCard = true;
-            if (!pending.fromVCard && holdsText(value))
-                if (const auto parsed = cardOfVCard(bytesOf(value))) {
-                    pending.fromVCard = listed(*parsed);
-                    pending.properties = {};
+            if (holdsText(value)) {
+                if (const auto parsed = cardOfVCard(viewOf(value), VCardReader::Part::Listed)) {
+                    pending.card = *parsed;
+                    pending.fromVCard = true;
+                    pending.properties.reset();
                 }
+            }
             continue;
         }
-        if (!pending.fromVCard && !pending.properties.contains(name))
-            pending.properties.insert(name, bytesOf(value));
+        if (!pending.properties)
+            pending.properties = std::make_unique<std::array<std::optional<QByteArray>, Count>>();
+        std::optional<QByteArray>& property = (*pending.properties)[size_t(name)];
+        if (!property)
+            property = bytesOf(value);
     }
     out.contacts.reserve(qsizetype(cards.size()));
-    for (const Pending& pending : cards) {
-        if (pending.fromVCard) {
-            out.contacts << *pending.fromVCard;
-            keys.push_back(pending.key);
-            continue;
+    for (Pending& pending : cards) {
+        if (!pending.fromVCard) {
+            const auto value = [&pending](int name) {
+                return pending.properties && (*pending.properties)[size_t(name)]
+                           ? VCardReader::shownUtf8(*(*pending.properties)[size_t(name)])
+                           : QString();
+            };
+            pending.card.email = value(PrimaryEmail).trimmed();
+            pending.card.displayValue = nameOf(value(DisplayName), value(FirstName),
+                                               value(LastName), value(Company), pending.card.email);
+            if (pending.hasVCard && pending.card.displayValue.isEmpty()) {
+                ++out.unreadable;
+                continue;
+            }
         }
-        const auto value = [&pending](const char* name) {
-            return VCardReader::shownUtf8(pending.properties.value(name));
-        };
-        ContactCard card;
-        card.email = value("PrimaryEmail").trimmed();
-        card.displayValue = nameOf(value("DisplayName"), value("FirstName"), value("LastName"),
-                                   value("Company"), card.email);
-        if (pending.hasVCard && card.displayValue.isEmpty()) {
-            ++out.unreadable;
-            continue;
-        }
-        out.contacts << card;
+        out.contacts << std::move(pending.card);
         keys.push_back(pending.key);
     }
 }
@@ -262,12 +282,13 @@ void listEvolution(SQLite::Database& db, BookListing& out, std::vector<qint64>& 
     SQLite::Statement rows(db, "SELECT rowid, vcard FROM \"folder_id\" ORDER BY rowid");
     while (rows.executeStep()) {
         const SQLite::Column vcard = rows.getColumn(1);
-        const auto card = holdsText(vcard) ? cardOfVCard(bytesOf(vcard)) : std::nullopt;
+        const auto card = holdsText(vcard) ? cardOfVCard(bytesOf(vcard), VCardReader::Part::Listed)
+                                           : std::nullopt;
         if (!card) {
             ++out.unreadable;
             continue;
         }
-        out.contacts << listed(*card);
+        out.contacts << *card;
         keys.push_back(rows.getColumn(0).getInt64());
     }
 }

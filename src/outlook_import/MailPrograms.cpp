@@ -196,9 +196,9 @@ QString unquoted(const QString& literal) {
 // from prefs.js and then user.js, whose settings win.
 QHash<QString, QHash<QString, QString>> bookSettings(const QString& profile) {
     // user_pref("ldap_2.servers.<id>.<key>", <"text" or a number or a truth value>);
-    static const QRegularExpression line(QString::fromLatin1(
-        R"re(^\s*(?:user_)?pref\(\s*"ldap_2\.servers\.([^".]+)\.([^"]+)"\s*,)re"
-        R"re(\s*("(?:[^"\\]|\\.)*"|[^)]*?)\s*\)\s*;)re"));
+    static const QRegularExpression line(
+        QString::fromLatin1(R"re(^\s*(?:user_)?pref\(\s*"ldap_2\.servers\.([^".]+)\.([^"]+)"\s*,)re"
+                            R"re(\s*("(?:[^"\\]|\\.)*"|[^)]*?)\s*\)\s*;)re"));
     QHash<QString, QHash<QString, QString>> books;
     for (const char* name : {"/prefs.js", "/user.js"}) {
         QFile file(profile + QLatin1String(name));

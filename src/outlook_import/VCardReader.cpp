@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -127,22 +128,28 @@ bool headMentionsQuotedPrintable(QByteArrayView line) {
     return false;
 }
 
-// The properties the address book uses; all others are skipped unread.
-bool isWanted(QByteArrayView name) {
-    static constexpr const char* wanted[] = {"FN",
-                                             "N",
-                                             "ORG",
-                                             "EMAIL",
-                                             "ADR",
-                                             "TEL",
-                                             "KIND",
-                                             "X-ADDRESSBOOKSERVER-KIND",
-                                             "X-EVOLUTION-LIST"};
-    for (const char* w : wanted) {
-        if (equalsNoCase(name, w))
+// The properties the address book uses; all others are skipped unread. The
+// list needs neither addresses nor phones.
+bool isWanted(QByteArrayView name, VCardReader::Part part) {
+    static constexpr const char* wanted[] = {
+        "FN",  "N",  "ORG", "EMAIL", "KIND", "X-ADDRESSBOOKSERVER-KIND", "X-EVOLUTION-LIST",
+        "ADR", "TEL"};
+    const size_t count = std::size(wanted) - (part == VCardReader::Part::Listed ? 2 : 0);
+    for (size_t i = 0; i < count; ++i) {
+        if (equalsNoCase(name, wanted[i]))
             return true;
     }
     return false;
+}
+
+// The name a property line starts with, without its group prefix.
+QByteArrayView propertyName(QByteArrayView line) {
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ';' && line[end] != ':')
+        ++end;
+    QByteArrayView name = trimmed(line.first(end));
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot >= 0 ? name.sliced(dot + 1) : name;
 }
 
 // A property's text once folded lines are joined. Most lines are not folded, so
@@ -190,20 +197,9 @@ bool isEmptyAgent(QByteArrayView line) {
     return equalsNoCase(name, "AGENT") && trimmed(line.sliced(colon + 1)).isEmpty();
 }
 
+// A wanted property's line (its unwanted ones are left out before).
 bool parseProperty(QByteArrayView line, Property& prop) {
-    // The name comes first and cannot hold quotes; skip unwanted properties early.
-    qsizetype nameEnd = 0;
-    while (nameEnd < line.size() && line[nameEnd] != ';' && line[nameEnd] != ':')
-        ++nameEnd;
-    if (nameEnd == line.size())
-        return false;
-    QByteArrayView name = trimmed(line.first(nameEnd));
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot >= 0)
-        name = name.sliced(dot + 1);
-    if (!isWanted(name))
-        return false;
-    prop.name = name.toByteArray().toUpper();
+    prop.name = propertyName(line).toByteArray().toUpper();
 
     qsizetype colon = findValueColon(line, true);
     if (colon < 0)
@@ -402,7 +398,7 @@ QString component(const QStringList& parts, qsizetype index) {
 
 // Builds the card's values from its lines (nested cards already removed).
 ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
-                      VCardReader::AddressChoice choice, bool windows1252) {
+                      VCardReader::AddressChoice choice, bool windows1252, VCardReader::Part part) {
     // The version decides how folded lines join; it may come anywhere in the card.
     Version version = Version::V30;
     for (const LineRef& l : lines) {
@@ -415,27 +411,43 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         }
     }
 
-    // Join folded lines and quoted-printable soft line breaks into logical lines.
+    // Join folded lines and quoted-printable soft line breaks into logical
+    // lines; those of unwanted properties (a photo's hundreds) are passed over.
     std::vector<LogicalLine> logical;
     logical.reserve(lines.size());
     bool quotedPrintable = false;
+    bool started = false, skipped = false;
+    QByteArrayView last; // the last line of the logical line being passed over
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start,
                             std::min(l.length, VCardReader::MaxLineLength));
-        if (!logical.empty() && quotedPrintable && logical.back().text().endsWith('=')) {
+        const bool softBreak =
+            skipped ? last.endsWith('=') : !logical.empty() && logical.back().text().endsWith('=');
+        if (started && quotedPrintable && softBreak) {
+            if (skipped) {
+                last = line;
+                continue;
+            }
             logical.back().chop();
             logical.back().append(line);
             continue;
         }
-        if (!logical.empty() && !line.isEmpty() && isBlank(line[0])) {
-            logical.back().append(version == Version::V21 ? line : line.sliced(1));
+        if (started && !line.isEmpty() && isBlank(line[0])) {
+            if (skipped)
+                last = line;
+            else
+                logical.back().append(version == Version::V21 ? line : line.sliced(1));
             continue;
         }
         if (trimmed(line).isEmpty()) {
             quotedPrintable = false;
             continue;
         }
-        logical.emplace_back(line);
+        started = true;
+        skipped = !isWanted(propertyName(line), part);
+        last = line;
+        if (!skipped)
+            logical.emplace_back(line);
         quotedPrintable = headMentionsQuotedPrintable(line);
     }
 
@@ -446,6 +458,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
     QString nameFallback, org;
     QStringList address;
     Property prop;
+    std::vector<const LogicalLine*> nameLines, orgLines;
     for (const LogicalLine& line : logical) {
         if (!parseProperty(line.text(), prop))
             continue;
@@ -456,19 +469,9 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 card.fn = VCardReader::shown(decode.text(prop.value));
                 haveFn = !card.fn.trimmed().isEmpty();
             }
-        } else if (name == "N") {
-            if (!haveN) {
-                const QStringList parts = decode.components(prop.value);
-                nameFallback = VCardReader::shown(component(parts, 1).trimmed() + u' ' +
-                                                  component(parts, 0).trimmed())
-                                   .trimmed();
-                haveN = !nameFallback.isEmpty();
-            }
-        } else if (name == "ORG") {
-            if (!haveOrg) {
-                org = VCardReader::shown(component(decode.components(prop.value), 0)).trimmed();
-                haveOrg = !org.isEmpty();
-            }
+        } else if (name == "N" || name == "ORG") {
+            // Read only when the card has no formatted name.
+            (name == "N" ? nameLines : orgLines).push_back(&line);
         } else if (name == "EMAIL") {
             if (!haveEmail) {
                 QString email = VCardReader::shown(decode.text(prop.value)).trimmed();
@@ -506,6 +509,23 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
             if (trimmed(prop.value).compare("true", Qt::CaseInsensitive) == 0)
                 card.isGroup = true;
         }
+    }
+
+    for (const LogicalLine* line : nameLines) {
+        if (haveFn || haveN || !parseProperty(line->text(), prop))
+            continue;
+        const QStringList parts = ValueDecoder(prop, version, windows1252).components(prop.value);
+        nameFallback =
+            VCardReader::shown(component(parts, 1).trimmed() + u' ' + component(parts, 0).trimmed())
+                .trimmed();
+        haveN = !nameFallback.isEmpty();
+    }
+    for (const LogicalLine* line : orgLines) {
+        if (haveFn || haveN || haveOrg || !parseProperty(line->text(), prop))
+            continue;
+        const ValueDecoder decode(prop, version, windows1252);
+        org = VCardReader::shown(component(decode.components(prop.value), 0)).trimmed();
+        haveOrg = !org.isEmpty();
     }
 
     card.street = VCardReader::shown(VCardReader::firstLine(component(address, 2)));
@@ -719,7 +739,7 @@ QList<ContactCard> VCardReader::readFile(const QString& path) {
 }
 
 QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice choice,
-                                         Encoding encoding) {
+                                         Encoding encoding, Part part) {
     const QByteArray text = encoding == Encoding::Utf8 ? data : normalizeEncoding(data);
     const std::vector<LineRef> lines = splitLines(text);
     const bool windows1252 = encoding == Encoding::OfFile && isWindows1252Text(text);
@@ -731,7 +751,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
 
     auto finishCard = [&]() {
-        cards.push_back(buildCard(text, cardLines, choice, windows1252));
+        cards.push_back(buildCard(text, cardLines, choice, windows1252, part));
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;

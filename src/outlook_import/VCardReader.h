@@ -29,9 +29,13 @@ public:
     // of a UTF-8 character, else UTF-8), or always UTF-8, as in a database.
     // Bytes that are no UTF-8 read as U+FFFD.
     enum class Encoding { OfFile, Utf8 };
+    // What is read of each card: all the import copies, or what the list of
+    // contacts shows (name, e-mail, group mark).
+    enum class Part { Whole, Listed };
     static QList<ContactCard> readData(const QByteArray& data,
                                        AddressChoice choice = AddressChoice::Preferred,
-                                       Encoding encoding = Encoding::OfFile);
+                                       Encoding encoding = Encoding::OfFile,
+                                       Part part = Part::Whole);
     // A value as the window can show it: control characters (NUL among them)
     // other than tab and line breaks become U+FFFD; the rest is kept.
     static QString shown(QString text);
