@@ -142,12 +142,6 @@ ContactCard fromProperties(const Properties& p) {
     return card;
 }
 
-ContactCard cardOf(const Properties& p) {
-    if (const auto card = cardOfVCard(p.values.value(QStringLiteral("_vCard"))))
-        return *card;
-    return fromProperties(p);
-}
-
 // The whole cards of a listed book, read from the database the listing read.
 class BookDetails : public CardDetails {
 public:
@@ -175,15 +169,26 @@ constexpr const char* thunderbirdNames =
 
 // The whole card whose property stands in row key.
 ContactCard thunderbirdCard(SQLite::Database& db, qint64 key) {
+    // (+name: found through the card, not through all cards' names.)
     SQLite::Statement rows(db, std::string("SELECT name, value FROM properties WHERE card = "
                                            "(SELECT card FROM properties WHERE rowid = ?) "
-                                           "AND name IN ") +
+                                           "AND +name IN ") +
                                    thunderbirdNames + " ORDER BY rowid");
     rows.bind(1, static_cast<int64_t>(key));
+    // As the list is made: the first of each property, the first _vCard that
+    // holds a card.
     Properties p;
-    while (rows.executeStep())
-        p.values.insert(QString::fromUtf8(bytesOf(rows.getColumn(0))), bytesOf(rows.getColumn(1)));
-    return cardOf(p);
+    while (rows.executeStep()) {
+        const QString name = QString::fromUtf8(bytesOf(rows.getColumn(0)));
+        const SQLite::Column value = rows.getColumn(1);
+        if (name == QLatin1String("_vCard")) {
+            if (const auto card = holdsText(value) ? cardOfVCard(viewOf(value)) : std::nullopt)
+                return *card;
+        } else if (!p.values.contains(name)) {
+            p.values.insert(name, bytesOf(value));
+        }
+    }
+    return fromProperties(p);
 }
 
 // The contacts of an open Thunderbird book: one per properties.card, in the

@@ -32,7 +32,8 @@ BookLook lookOf(const QString& path);
 struct BookListing {
     QList<ContactCard> contacts;
     std::shared_ptr<const CardDetails> details;
-    // Entries that hold no card: NULL, a number, or text that is no vCard.
+    // Entries that hold no card: NULL, a number, or text that is no vCard
+    // (in Thunderbird's book, where the card has no name properties either).
     qsizetype unreadable = 0;
 };
 

@@ -135,17 +135,6 @@ frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
     const QFont plain = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25);
     setFont(plain);
 
-    cboBooks = new QComboBox(this);
-    cboBooks->setObjectName(QStringLiteral("cboBooks"));
-    cboBooks->setFont(plain);
-    Twips::place(cboBooks, 2160, 90, 4500, 315);
-    lblBooks = new QLabel(QStringLiteral("&Address Book"), this);
-    lblBooks->setObjectName(QStringLiteral("lblBooks"));
-    lblBooks->setFont(plain);
-    lblBooks->setBuddy(cboBooks);
-    lblBooks->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Twips::place(lblBooks, 930, 90, 1215, 315);
-
     lstContacts = makeList(this, QStringLiteral("lstContacts"), plain);
     Twips::place(lstContacts, 938, top + 540, 3015, 7080);
     lstEmail = makeList(this, QStringLiteral("lstEmail"), plain);
@@ -195,9 +184,21 @@ frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
     Text3a = makeField(this, QStringLiteral("Text3a"), plain);
     Twips::place(Text3a, 3930, top + 8580, 2025, 285);
 
+    // Made last, so that the window opens with the focus in the contacts.
+    cboBooks = new QComboBox(this);
+    cboBooks->setObjectName(QStringLiteral("cboBooks"));
+    cboBooks->setFont(plain);
+    Twips::place(cboBooks, 2160, 90, 4500, 315);
+    lblBooks = new QLabel(QStringLiteral("&Address Book"), this);
+    lblBooks->setObjectName(QStringLiteral("lblBooks"));
+    lblBooks->setFont(plain);
+    lblBooks->setBuddy(cboBooks);
+    lblBooks->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Twips::place(lblBooks, 930, 90, 1215, 315);
+
     const QList<QWidget*> tabOrder = {
-        cboBooks,         lstContacts, lstEmail,    Text1,  Text2,  Text3, Text4,
-        cmdAdd2phonebook, cmdClear[0], cmdClear[1], Text2a, Text2b, Text3a};
+        lstContacts, lstEmail,    Text1,  Text2,  Text3,  Text4,   cmdAdd2phonebook,
+        cmdClear[0], cmdClear[1], Text2a, Text2b, Text3a, cboBooks};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     FormLook::settle(this);

@@ -34,10 +34,8 @@ public:
     void cmdAdd2phonebook_Click();
     void Form_Unload(int& cancel);
 
-    // Controls, by their designer names, in tab order. The chooser of the
-    // address book and its caption stand above the lists.
-    QComboBox* cboBooks = nullptr;
-    QLabel* lblBooks = nullptr;
+    // Controls, by their designer names, in tab order; the address book
+    // chooser above the lists (and its caption) comes last.
     QListWidget* lstContacts = nullptr;
     QListWidget* lstEmail = nullptr;
     QLabel* Label1 = nullptr;
@@ -52,6 +50,8 @@ public:
     QLineEdit* Text2a = nullptr;
     QLineEdit* Text2b = nullptr;
     QLineEdit* Text3a = nullptr;
+    QComboBox* cboBooks = nullptr;
+    QLabel* lblBooks = nullptr;
 
     // For each entry of lstContacts, the folder position it was read from.
     QList<qint32> contactPositions;
