@@ -16,7 +16,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include <sys/stat.h>
@@ -205,31 +204,27 @@ void listThunderbird(SQLite::Database& db, BookListing& out, std::vector<qint64>
     // What is kept of each card while the book is read: its listed values
     // from _vCard, else the properties they are made of.
     struct Pending {
+        std::string id; // properties.card
         qint64 key = 0;
         bool hasVCard = false;
         bool fromVCard = false;
+        bool merged = false; // its properties belong to a card seen before
         ContactCard card;
         std::unique_ptr<std::array<std::optional<QByteArray>, Count>> properties;
     };
+    // One entry per run of rows of one card; a card's rows mostly follow each
+    // other, and the runs of a card that come back later are merged below.
     std::vector<Pending> cards;
-    std::unordered_map<std::string, qsizetype> indexOf;
-    indexOf.reserve(size_t(db.execAndGet("SELECT count(*) FROM properties").getInt64()));
-    std::string lastCard;
-    qsizetype last = -1;
     while (rows.executeStep()) {
-        // A card's properties mostly follow each other: the card of the row
-        // before is looked at first.
         const SQLite::Column cardColumn = rows.getColumn(0);
         const std::string_view card(static_cast<const char*>(cardColumn.getBlob()),
                                     size_t(cardColumn.getBytes()));
-        if (last < 0 || card != lastCard) {
-            lastCard = card;
-            const auto [known, added] = indexOf.try_emplace(lastCard, qsizetype(cards.size()));
-            if (added)
-                cards.emplace_back().key = rows.getColumn(3).getInt64();
-            last = known->second;
+        if (cards.empty() || card != cards.back().id) {
+            Pending& added = cards.emplace_back();
+            added.id = card;
+            added.key = rows.getColumn(3).getInt64();
         }
-        Pending& pending = cards[size_t(last)];
+        Pending& pending = cards.back();
         if (pending.fromVCard)
             continue;
         const int name = rows.getColumn(1).getInt();
@@ -251,8 +246,41 @@ void listThunderbird(SQLite::Database& db, BookListing& out, std::vector<qint64>
         if (!property)
             property = bytesOf(value);
     }
+    // Runs of one card, in stored order, merged into its first: its first
+    // _vCard that holds a card wins, else the first of each property.
+    std::vector<size_t> byId(cards.size());
+    for (size_t i = 0; i < byId.size(); ++i)
+        byId[i] = i;
+    std::stable_sort(byId.begin(), byId.end(),
+                     [&cards](size_t a, size_t b) { return cards[a].id < cards[b].id; });
+    for (size_t i = 1, first = 0; i < byId.size(); ++i) {
+        Pending& later = cards[byId[i]];
+        Pending& into = cards[byId[first]];
+        if (later.id != into.id) {
+            first = i;
+            continue;
+        }
+        later.merged = true;
+        into.hasVCard = into.hasVCard || later.hasVCard;
+        if (into.fromVCard)
+            continue;
+        if (later.fromVCard) {
+            into.card = std::move(later.card);
+            into.fromVCard = true;
+            into.properties.reset();
+        } else if (later.properties) {
+            if (!into.properties)
+                into.properties = std::move(later.properties);
+            else
+                for (size_t k = 0; k < size_t(Count); ++k)
+                    if (!(*into.properties)[k])
+                        (*into.properties)[k] = std::move((*later.properties)[k]);
+        }
+    }
     out.contacts.reserve(qsizetype(cards.size()));
     for (Pending& pending : cards) {
+        if (pending.merged)
+            continue;
         if (!pending.fromVCard) {
             const auto value = [&pending](int name) {
                 return pending.properties && (*pending.properties)[size_t(name)]
@@ -287,8 +315,8 @@ void listEvolution(SQLite::Database& db, BookListing& out, std::vector<qint64>& 
     SQLite::Statement rows(db, "SELECT rowid, vcard FROM \"folder_id\" ORDER BY rowid");
     while (rows.executeStep()) {
         const SQLite::Column vcard = rows.getColumn(1);
-        const auto card = holdsText(vcard) ? cardOfVCard(bytesOf(vcard), VCardReader::Part::Listed)
-                                           : std::nullopt;
+        const auto card =
+            holdsText(vcard) ? cardOfVCard(viewOf(vcard), VCardReader::Part::Listed) : std::nullopt;
         if (!card) {
             ++out.unreadable;
             continue;

@@ -27,7 +27,7 @@ struct Param {
 };
 
 struct Property {
-    QByteArray name; // upper case, without its group prefix
+    QByteArrayView name; // without its group prefix, in any letter case
     QList<Param> params;
     QByteArrayView value;
 };
@@ -199,7 +199,7 @@ bool isEmptyAgent(QByteArrayView line) {
 
 // A wanted property's line (its unwanted ones are left out before).
 bool parseProperty(QByteArrayView line, Property& prop) {
-    prop.name = propertyName(line).toByteArray().toUpper();
+    prop.name = propertyName(line);
 
     qsizetype colon = findValueColon(line, true);
     if (colon < 0)
@@ -463,16 +463,16 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         if (!parseProperty(line.text(), prop))
             continue;
         const ValueDecoder decode(prop, version, windows1252);
-        const QByteArray& name = prop.name;
-        if (name == "FN") {
+        const QByteArrayView name = prop.name;
+        if (equalsNoCase(name, "FN")) {
             if (!haveFn) {
                 card.fn = VCardReader::shown(decode.text(prop.value));
                 haveFn = !card.fn.trimmed().isEmpty();
             }
-        } else if (name == "N" || name == "ORG") {
+        } else if (equalsNoCase(name, "N") || equalsNoCase(name, "ORG")) {
             // Read only when the card has no formatted name.
-            (name == "N" ? nameLines : orgLines).push_back(&line);
-        } else if (name == "EMAIL") {
+            (equalsNoCase(name, "N") ? nameLines : orgLines).push_back(&line);
+        } else if (equalsNoCase(name, "EMAIL")) {
             if (!haveEmail) {
                 QString email = VCardReader::shown(decode.text(prop.value)).trimmed();
                 if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
@@ -480,7 +480,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 card.email = email;
                 haveEmail = !email.isEmpty();
             }
-        } else if (name == "ADR") {
+        } else if (equalsNoCase(name, "ADR")) {
             const QList<QByteArray> types = typesOf(prop);
             const int rank = choice == VCardReader::AddressChoice::Preferred
                                  ? int(types.contains("PREF"))
@@ -490,7 +490,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 haveAdr = true;
                 adrRank = rank;
             }
-        } else if (name == "TEL") {
+        } else if (equalsNoCase(name, "TEL")) {
             if (!havePhone) {
                 const QList<QByteArray> types = typesOf(prop);
                 if (types.contains("HOME") && !types.contains("FAX") && !types.contains("CELL") &&
@@ -502,10 +502,10 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                     havePhone = !phone.isEmpty();
                 }
             }
-        } else if (name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") {
+        } else if (equalsNoCase(name, "KIND") || equalsNoCase(name, "X-ADDRESSBOOKSERVER-KIND")) {
             if (trimmed(prop.value).compare("group", Qt::CaseInsensitive) == 0)
                 card.isGroup = true;
-        } else if (name == "X-EVOLUTION-LIST") {
+        } else if (equalsNoCase(name, "X-EVOLUTION-LIST")) {
             if (trimmed(prop.value).compare("true", Qt::CaseInsensitive) == 0)
                 card.isGroup = true;
         }

@@ -315,8 +315,9 @@ private slots:
     }
     // Random contacts written into books of each program's own schema, as vCards
     // (3.0 or 4.0, as text or as bytes, some after a NUL byte) or, for
-    // Thunderbird, as separate properties, among entries that hold no card
-    // (NULL, a number, other text), read back in the order they were stored:
+    // Thunderbird, as separate properties (some stored again later), among
+    // entries that hold no card (NULL, a number, other text), read back in the
+    // order they were first stored:
     // the list's values, then each whole card. QUILLARY_MODEL_ROUNDS runs more rounds.
     void readersAgainstModel() {
         const int rounds = std::max(20, qEnvironmentVariableIntValue("QUILLARY_MODEL_ROUNDS"));
@@ -351,6 +352,7 @@ private slots:
             };
             QStringList model, listedModel;
             qsizetype unreadable = 0;
+            QByteArrayList named;
             for (int i = 0, n = random.bounded(1, 40); i < n; ++i) {
                 const QByteArray uid = QByteArray::number(i);
                 const auto put = [&](const char* name, const QByteArray& value) {
@@ -401,6 +403,14 @@ private slots:
                     put("_vCard", vcardOf(c, random.bounded(2) ? "3.0" : "4.0"));
                 }
                 store(vcardOf(c, "3.0"));
+                named << uid;
+            }
+            // Later properties of cards stored before: the first of each counts.
+            for (const QByteArray& uid : named) {
+                if (random.bounded(4) == 0)
+                    tb.exec("INSERT INTO properties VALUES ('" + uid.toStdString() +
+                            "', 'DisplayName', 'later'), ('" + uid.toStdString() +
+                            "', 'PrimaryEmail', 'later@example.org')");
             }
             for (const QString& book : {tbBook, evoBook}) {
                 const AddressBookReaders::BookListing listing =
