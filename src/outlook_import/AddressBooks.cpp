@@ -40,6 +40,10 @@ Reading read(const AddressBookPlace& place) {
     } catch (const std::exception& e) {
         reading.failure = QString::fromUtf8(e.what());
     }
+    // Only the book read last is kept (with its copy): looking at one book
+    // after another holds one book's contacts, not all of them.
+    if (reading.folder)
+        cache().removeIf([](const auto& entry) { return entry.value().reading.folder != nullptr; });
     cache().insert(place.path, {look, reading});
     return reading;
 }
