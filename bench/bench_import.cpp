@@ -5,6 +5,7 @@
 #include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "outlook_import/AddressBooks.h"
+#include "outlook_import/MailPrograms.h"
 #include "outlook_import/MailStore.h"
 #include "outlook_import/frmContacts.h"
 #include "outlook_import/modOutLook.h"
@@ -16,7 +17,9 @@
 #include <QFile>
 #include <QListWidget>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <algorithm>
@@ -197,6 +200,99 @@ private:
     QList<QPair<const char*, QByteArray>> saved_;
 };
 
+// Lists the book of the program placed in the home folder and clicks contacts
+// all over the list: "<listed> <seconds> <median click seconds> <peak MiB>".
+QString listAndClick() {
+    AddressBooks::clearCache();
+    const double list = secondsOf([] { modOutLook::GetOutlookContacts(); });
+    frmContacts* form = frmContacts::loaded();
+    const int listed = form ? form->lstContacts->count() : 0;
+    std::vector<double> clicks;
+    for (int i = 0; form && listed > 0 && i < 101; ++i) {
+        const int row = int((qint64(i) * 7919) % listed);
+        clicks.push_back(secondsOf([form, row] { form->lstContacts->setCurrentRow(row); }));
+    }
+    std::sort(clicks.begin(), clicks.end());
+    const double median = clicks.empty() ? 0 : clicks[clicks.size() / 2];
+    return QStringLiteral("%1 %2 %3 %4").arg(listed).arg(list).arg(median).arg(peakRssMiB());
+}
+
+// A book of 100,000 contacts listed by a process of its own, so that its peak
+// memory is the whole program's while it lists them.
+void benchLargeBook(BenchTable& table, const QString& program) {
+    constexpr int contacts = 100000;
+    QTemporaryDir home;
+    const FakeHome fake(home.path());
+    const bool written = program == QLatin1String("Thunderbird")
+                             ? writeThunderbirdBook(home.path(), contacts)
+                             : writeEvolutionBook(home.path(), contacts);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--list-book")});
+    const bool ran = written && child.waitForFinished(600000) && child.exitCode() == 0;
+    const QStringList figures = QString::fromUtf8(child.readAllStandardOutput()).split(u' ');
+    if (!ran || figures.size() != 4) {
+        table.add(QStringLiteral("import: list 100,000 contacts from %1's book").arg(program),
+                  QStringLiteral("failed"));
+        return;
+    }
+    const int listed = figures[0].toInt();
+    const double list = figures[1].toDouble(), click = figures[2].toDouble(),
+                 peak = figures[3].toDouble();
+    table.add(QStringLiteral("import: list 100,000 contacts from %1's book (%2 listed)")
+                  .arg(program, QLocale(QLocale::English).toString(listed)),
+              seconds(list), QStringLiteral("<= 1 s"), list <= 1.0 && listed == contacts);
+    table.add(QStringLiteral("import: click a contact of %1's 100,000, median of 101").arg(program),
+              millis(click), QStringLiteral("<= 5 ms"), click <= 0.005);
+    table.add(
+        QStringLiteral("import: peak memory of the program listing %1's 100,000").arg(program),
+        QString::number(peak, 'f', 0) + QStringLiteral(" MiB"), QStringLiteral("<= 150 MiB"),
+        peak <= 150);
+}
+
+// Finds the books of a Thunderbird profile and of Evolution with 20 each.
+void benchFindBooks(BenchTable& table) {
+    QTemporaryDir home;
+    const FakeHome fake(home.path());
+    const QString profile = home.path() + QStringLiteral("/.thunderbird/bench.default");
+    const QString sources = home.path() + QStringLiteral("/.config/evolution/sources");
+    QByteArray prefs;
+    bool written = writeThunderbirdBook(home.path(), 0) && QDir().mkpath(sources);
+    for (int i = 1; written && i < 20; ++i) {
+        const QByteArray n = QByteArray::number(i), id = "ldap_2.servers.Book" + n;
+        prefs += "user_pref(\"" + id + ".description\", \"Book " + n + "\");\nuser_pref(\"" + id +
+                 ".dirType\", 101);\nuser_pref(\"" + id + ".filename\", \"abook-" + n +
+                 ".sqlite\");\nuser_pref(\"" + id + ".uid\", \"" + n + "\");\n";
+        written = QFile::copy(profile + QStringLiteral("/abook.sqlite"),
+                              profile + QStringLiteral("/abook-%1.sqlite").arg(i));
+    }
+    for (int i = 0; written && i < 20; ++i) {
+        const QString uid = QStringLiteral("book%1").arg(i);
+        QFile source(sources + u'/' + uid + QStringLiteral(".source"));
+        const QString folder =
+            home.path() + QStringLiteral("/.local/share/evolution/addressbook/") + uid;
+        written = source.open(QIODevice::WriteOnly) &&
+                  source.write("[Data Source]\nDisplayName=Book " + QByteArray::number(i) +
+                               "\nEnabled=true\nParent=local-stub\n\n[Address Book]\n"
+                               "BackendName=local\n") > 0 &&
+                  QDir().mkpath(folder) &&
+                  QFile::copy(addressBookData("eds-contacts-12.db"),
+                              folder + QStringLiteral("/contacts.db"));
+    }
+    QFile prefsFile(profile + QStringLiteral("/prefs.js"));
+    written = written && prefsFile.open(QIODevice::WriteOnly) && prefsFile.write(prefs) > 0;
+    prefsFile.close();
+    qsizetype found = 0;
+    std::vector<double> times;
+    for (int i = 0; written && i < 101; ++i)
+        times.push_back(secondsOf([&found] { found = MailPrograms::addressBooks().size(); }));
+    std::sort(times.begin(), times.end());
+    const double median = times.empty() ? 0 : times[times.size() / 2];
+    table.add(QStringLiteral("import: find the books of both mail programs (%1 found), "
+                             "median of 101")
+                  .arg(found),
+              millis(median), QStringLiteral("<= 5 ms"), found == 40 && median <= 0.005);
+}
+
 // Lists a mail program's book of 10,000 contacts and clicks contacts all over the list.
 void benchMailProgramBook(BenchTable& table, const QString& program) {
     QTemporaryDir home;
@@ -234,6 +330,13 @@ void benchMailProgramBook(BenchTable& table, const QString& program) {
 }
 
 } // namespace
+
+int benchListBook() {
+    MsgBox::setScripted(true);
+    QTextStream(stdout) << listAndClick();
+    closeDialog();
+    return 0;
+}
 
 void benchImport(BenchTable& table) {
     QTemporaryDir dir;
@@ -290,6 +393,9 @@ void benchImport(BenchTable& table) {
     MailStore::clearCache();
     for (const QString& program : {QStringLiteral("Thunderbird"), QStringLiteral("Evolution")})
         benchMailProgramBook(table, program);
+    for (const QString& program : {QStringLiteral("Thunderbird"), QStringLiteral("Evolution")})
+        benchLargeBook(table, program);
+    benchFindBooks(table);
     Globals::currentListName = savedList;
     modOutLook::setStoreRootForTesting(QString());
     AppFolder::setProgramFolderForTesting(QString());

@@ -31,6 +31,8 @@ void print(const BenchTable& table) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--list-book") == 0)
+        return benchListBook();
     QList<int> sizes = {10000, 100000, 1000000};
     const QByteArray env = qgetenv("QUILLARY_BENCH_SIZES");
     if (!env.isEmpty()) {

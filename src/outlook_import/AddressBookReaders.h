@@ -2,11 +2,13 @@
 #pragma once
 
 #include "outlook_import/ContactCard.h"
+#include "outlook_import/MailFolder.h"
 
 #include <QList>
 #include <QString>
 
 #include <array>
+#include <memory>
 
 // Reads the contacts of a mail program's address book file without changing
 // it: nothing is written, created or held locked beside it. Failures (a file
@@ -24,13 +26,24 @@ struct FileLook {
 using BookLook = std::array<FileLook, 3>;
 BookLook lookOf(const QString& path);
 
+// A book as its list shows it. Only the name, e-mail address and group mark of
+// each contact are kept; the rest of a card is read when it is asked for, from
+// the same state of the book (the copy is kept while the listing lives).
+struct BookListing {
+    QList<ContactCard> contacts;
+    std::shared_ptr<const CardDetails> details;
+    // Entries that hold no card: NULL, a number, or text that is no vCard
+    // (in Thunderbird's book, where the card has no name properties either).
+    qsizetype unreadable = 0;
+};
+
 // Thunderbird's abook.sqlite. The file and its -wal (where the newest contacts
 // may be while Thunderbird runs) are copied into a private temporary folder and
 // the copy is read, since Thunderbird keeps its own files locked.
-QList<ContactCard> readThunderbird(const QString& path);
+BookListing readThunderbird(const QString& path);
 
 // Evolution's (and GNOME Contacts') contacts.db, opened read-only with a busy
 // timeout, so a write by the address book service is waited for.
-QList<ContactCard> readEvolution(const QString& path);
+BookListing readEvolution(const QString& path);
 
 } // namespace AddressBookReaders

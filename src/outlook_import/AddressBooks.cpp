@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <exception>
+#include <utility>
 
 namespace AddressBooks {
 namespace {
@@ -30,13 +31,19 @@ Reading read(const AddressBookPlace& place) {
         return known->reading;
     Reading reading;
     try {
-        const QList<ContactCard> cards = place.kind == AddressBookPlace::Kind::Thunderbird
-                                             ? AddressBookReaders::readThunderbird(place.path)
-                                             : AddressBookReaders::readEvolution(place.path);
-        reading.folder = std::make_shared<const MailFolder>(place.name, place.path, cards);
+        AddressBookReaders::BookListing book = place.kind == AddressBookPlace::Kind::Thunderbird
+                                                   ? AddressBookReaders::readThunderbird(place.path)
+                                                   : AddressBookReaders::readEvolution(place.path);
+        reading.folder =
+            std::make_shared<const MailFolder>(place.name, place.path, std::move(book.contacts),
+                                               std::move(book.details), book.unreadable);
     } catch (const std::exception& e) {
         reading.failure = QString::fromUtf8(e.what());
     }
+    // Only the book read last is kept (with its copy): looking at one book
+    // after another holds one book's contacts, not all of them.
+    if (reading.folder)
+        cache().removeIf([](const auto& entry) { return entry.value().reading.folder != nullptr; });
     cache().insert(place.path, {look, reading});
     return reading;
 }

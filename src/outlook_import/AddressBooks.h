@@ -8,10 +8,10 @@
 
 #include <memory>
 
-// The contacts of a mail program's address book as one folder snapshot. A book
-// read once is kept for the whole process and read again only when one of its
-// files (the database, its -wal or -journal) changed, so looking at one
-// contact after another costs a few file checks, not a new copy.
+// The contacts of a mail program's address book as one folder snapshot. The
+// book read last is kept and read again only when one of its files (the
+// database, its -wal or -journal) changed, so looking at one contact after
+// another costs a few file checks, not a new copy.
 namespace AddressBooks {
 
 struct Reading {

@@ -2,10 +2,18 @@
 #include "outlook_import/MailFolder.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 MailFolder::MailFolder(QString name, QString path, QList<ContactCard> items)
     : MailFolder(std::move(name), std::move(path), QList<QList<ContactCard>>{std::move(items)}) {}
+
+MailFolder::MailFolder(QString name, QString path, QList<ContactCard> items,
+                       std::shared_ptr<const CardDetails> details, qsizetype unreadable)
+    : MailFolder(std::move(name), std::move(path), std::move(items)) {
+    m_details = std::move(details);
+    m_unreadable = unreadable;
+}
 
 MailFolder::MailFolder(QString name, QString path, const QList<QList<ContactCard>>& files)
     : m_name(std::move(name)), m_path(std::move(path)) {
@@ -37,4 +45,17 @@ qsizetype MailFolder::fileOf(int position1Based) const {
         return -1;
     return std::upper_bound(m_ends.begin(), m_ends.end(), qsizetype(position1Based - 1)) -
            m_ends.begin();
+}
+
+ContactCard MailFolder::details(int position1Based) const {
+    const ContactCard* listed = item(position1Based);
+    if (!listed)
+        return {};
+    if (m_details) {
+        try {
+            return m_details->card(position1Based - 1);
+        } catch (const std::exception&) {
+        }
+    }
+    return *listed;
 }

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <utility>
 
 namespace MailPrograms {
@@ -159,14 +162,162 @@ bool isFile(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-AddressBookPlace thunderbirdPlace(const QString& path) {
-    return {AddressBookPlace::Kind::Thunderbird, path, QStringLiteral("Personal Address Book"),
-            QStringLiteral("Thunderbird")};
+QString cacheHome() {
+    const QString dir = qEnvironmentVariable("XDG_CACHE_HOME");
+    return QDir::isAbsolutePath(dir) ? dir : home() + QStringLiteral("/.cache");
 }
 
-AddressBookPlace evolutionPlace(const QString& path) {
-    return {AddressBookPlace::Kind::Evolution, path, QStringLiteral("Personal"),
-            QStringLiteral("Evolution")};
+// A JavaScript string literal's text, quotes removed.
+QString unquoted(const QString& literal) {
+    QString out;
+    for (qsizetype i = 1; i + 1 < literal.size(); ++i) {
+        QChar c = literal[i];
+        if (c == u'\\' && i + 2 < literal.size()) {
+            const QChar e = literal[++i];
+            const int digits = e == u'u' ? 4 : e == u'x' ? 2 : 0;
+            bool ok = false;
+            const uint code = digits ? literal.mid(i + 1, digits).toUInt(&ok, 16) : 0;
+            if (ok) {
+                c = QChar(char16_t(code));
+                i += digits;
+            } else {
+                c = e == u'n'   ? QChar(u'\n')
+                    : e == u't' ? QChar(u'\t')
+                    : e == u'r' ? QChar(u'\r')
+                                : e;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+// The address book settings of a profile, "ldap_2.servers.<id>.<key>" -> value,
+// from prefs.js and then user.js, whose settings win.
+QHash<QString, QHash<QString, QString>> bookSettings(const QString& profile) {
+    // user_pref("ldap_2.servers.<id>.<key>", <"text" or a number or a truth value>);
+    static const QRegularExpression line(
+        QString::fromLatin1(R"re(^\s*(?:user_)?pref\(\s*"ldap_2\.servers\.([^".]+)\.([^"]+)"\s*,)re"
+                            R"re(\s*("(?:[^"\\]|\\.)*"|[^)]*?)\s*\)\s*;)re"));
+    QHash<QString, QHash<QString, QString>> books;
+    for (const char* name : {"/prefs.js", "/user.js"}) {
+        QFile file(profile + QLatin1String(name));
+        if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& raw : file.read(16 << 20).split('\n')) {
+            if (!raw.contains("ldap_2.servers."))
+                continue;
+            const QRegularExpressionMatch m = line.match(QString::fromUtf8(raw));
+            if (!m.hasMatch())
+                continue;
+            const QString value = m.captured(3);
+            books[m.captured(1)][m.captured(2)] = value.startsWith(u'"') ? unquoted(value) : value;
+        }
+    }
+    return books;
+}
+
+// The address books of a Thunderbird profile: the Personal Address Book, the
+// others by name, Collected Addresses last.
+QList<AddressBookPlace> booksOfProfile(const QString& profile) {
+    QHash<QString, QHash<QString, QString>> settings = bookSettings(profile);
+    // The two books every profile has, unless its settings say otherwise.
+    const std::pair<const char*, const char*> builtIn[] = {{"pab", "Personal Address Book"},
+                                                           {"history", "Collected Addresses"}};
+    for (const auto& [id, name] : builtIn) {
+        QHash<QString, QString>& book = settings[QLatin1String(id)];
+        if (!book.contains(QStringLiteral("filename")))
+            book.insert(QStringLiteral("filename"), QLatin1String(id) == QLatin1String("pab")
+                                                        ? QStringLiteral("abook.sqlite")
+                                                        : QStringLiteral("history.sqlite"));
+        if (book.value(QStringLiteral("description")).isEmpty() ||
+            book.value(QStringLiteral("description")).startsWith(QLatin1String("chrome:")))
+            book.insert(QStringLiteral("description"), QLatin1String(name));
+    }
+    QList<AddressBookPlace> books;
+    for (auto it = settings.cbegin(); it != settings.cend(); ++it) {
+        const QString file = it->value(QStringLiteral("filename"));
+        const QString path = profile + u'/' + file;
+        if (!file.endsWith(QLatin1String(".sqlite")) || file.contains(u'/') ||
+            it->value(QStringLiteral("uri")).startsWith(QLatin1String("ldap")) ||
+            it->value(QStringLiteral("position")) == QLatin1String("0") || !isFile(path))
+            continue;
+        QString name = it->value(QStringLiteral("description"));
+        if (name.isEmpty())
+            name = file;
+        books.append({AddressBookPlace::Kind::Thunderbird, path, name,
+                      QStringLiteral("Thunderbird"), it.key() == QLatin1String("pab")});
+    }
+    const auto rank = [&profile](const AddressBookPlace& b) {
+        return b.main ? 0 : b.path == profile + QStringLiteral("/history.sqlite") ? 2 : 1;
+    };
+    std::sort(books.begin(), books.end(),
+              [&rank](const AddressBookPlace& a, const AddressBookPlace& b) {
+                  if (rank(a) != rank(b))
+                      return rank(a) < rank(b);
+                  const int c = a.name.localeAwareCompare(b.name);
+                  return c != 0 ? c < 0 : a.path < b.path;
+              });
+    return books;
+}
+
+bool enabled(const IniSection* source) {
+    return !source || source->value(QStringLiteral("Enabled"))
+                              .compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
+// Evolution's (and GNOME Contacts') enabled address books, "Personal" first,
+// then the others by name. Each source is a key file of the sources folder; a
+// book's contacts are in its own folder (the built-in book's is "system").
+QList<AddressBookPlace> evolutionBooks() {
+    const QString sources = configHome() + QStringLiteral("/evolution/sources");
+    const QString systemId = QStringLiteral("system-address-book");
+    QHash<QString, QList<IniSection>> files;
+    for (const QString& name : QDir(sources).entryList({QStringLiteral("*.source")}, QDir::Files))
+        files.insert(name.chopped(7), readIni(sources + u'/' + name));
+    const auto section = [&files](const QString& uid, const char* name) -> const IniSection* {
+        const auto file = files.constFind(uid);
+        if (file == files.constEnd())
+            return nullptr;
+        for (const IniSection& s : *file)
+            if (s.name == QLatin1String(name))
+                return &s;
+        return nullptr;
+    };
+    QStringList uids = files.keys();
+    if (!uids.contains(systemId))
+        uids << systemId;
+    QList<AddressBookPlace> books;
+    for (const QString& uid : uids) {
+        const IniSection* source = section(uid, "Data Source");
+        const bool system = uid == systemId;
+        if ((!system && !section(uid, "Address Book")) || !enabled(source))
+            continue;
+        // A book of an account is off while its account is.
+        const QString parent = source ? source->value(QStringLiteral("Parent")) : QString();
+        if (!parent.isEmpty() && files.contains(parent) && !enabled(section(parent, "Data Source")))
+            continue;
+        const QString folder = system ? QStringLiteral("system") : uid;
+        QString path = dataHome() + QStringLiteral("/evolution/addressbook/") + folder +
+                       QStringLiteral("/contacts.db");
+        if (!isFile(path))
+            path = cacheHome() + QStringLiteral("/evolution/addressbook/") + folder +
+                   QStringLiteral("/contacts.db");
+        if (!isFile(path))
+            continue;
+        QString name = source ? source->value(QStringLiteral("DisplayName")) : QString();
+        if (name.isEmpty())
+            name = system ? QStringLiteral("Personal") : uid;
+        books.append(
+            {AddressBookPlace::Kind::Evolution, path, name, QStringLiteral("Evolution"), system});
+    }
+    std::sort(books.begin(), books.end(), [](const AddressBookPlace& a, const AddressBookPlace& b) {
+        if (a.main != b.main)
+            return a.main;
+        const int c = a.name.localeAwareCompare(b.name);
+        return c != 0 ? c < 0 : a.path < b.path;
+    });
+    return books;
 }
 
 // The desktop id of the default mail program ("thunderbird.desktop"); empty
@@ -185,39 +336,27 @@ QString defaultMailProgram() {
     return {};
 }
 
-// The Personal Address Book of Thunderbird's profile in use, or empty; the
-// folder the desktop id belongs to (Flatpak, Snap) is looked at first.
-QString thunderbirdBook(const QString& desktopId) {
+// The books of Thunderbird's profile in use; the folder the desktop id belongs
+// to (Flatpak, Snap) is looked at first, and the first profile with books wins.
+QList<AddressBookPlace> thunderbirdBooks(const QString& desktopId) {
     for (const QString& root : thunderbirdRoots(desktopId)) {
         const QString profile = profileInUse(root);
-        if (!profile.isEmpty() && isFile(profile + QStringLiteral("/abook.sqlite")))
-            return profile + QStringLiteral("/abook.sqlite");
+        if (profile.isEmpty())
+            continue;
+        const QList<AddressBookPlace> books = booksOfProfile(profile);
+        if (!books.isEmpty())
+            return books;
     }
     return {};
-}
-
-// Evolution's (and GNOME Contacts') "Personal" book, or empty.
-QString evolutionBook() {
-    const QString path = dataHome() + QStringLiteral("/evolution/addressbook/system/contacts.db");
-    return isFile(path) ? path : QString();
 }
 
 } // namespace
 
 QList<AddressBookPlace> addressBooks() {
     const QString id = defaultMailProgram();
-    QList<AddressBookPlace> books;
-    const QString thunderbird = thunderbirdBook(id);
-    const QString evolution = evolutionBook();
-    if (!thunderbird.isEmpty())
-        books << thunderbirdPlace(thunderbird);
-    if (!evolution.isEmpty()) {
-        if (evolutionIds.contains(id))
-            books.prepend(evolutionPlace(evolution));
-        else
-            books << evolutionPlace(evolution);
-    }
-    return books;
+    const QList<AddressBookPlace> thunderbird = thunderbirdBooks(id);
+    const QList<AddressBookPlace> evolution = evolutionBooks();
+    return evolutionIds.contains(id) ? evolution + thunderbird : thunderbird + evolution;
 }
 
 } // namespace MailPrograms

@@ -15,12 +15,18 @@ struct AddressBookPlace {
     // The book's name as its program shows it: "Personal Address Book", "Personal".
     QString name;
     QString program; // "Thunderbird", "Evolution"
+    // The program's own book ("Personal Address Book", "Personal"), read
+    // unless the user chooses another.
+    bool main = false;
 };
 
 namespace MailPrograms {
 
-// The books to try, best first: the default mail program's, then the first
-// found of Thunderbird's and Evolution's. Books that do not exist are left out.
+// Every book of the mail programs, the default mail program's first, then
+// Thunderbird's and Evolution's; each program's main book before its others.
+// Thunderbird's are the address books its profile in use lists (prefs.js and
+// user.js), LDAP directories and removed books left out; Evolution's are its
+// enabled address book sources. Books whose file does not exist are left out.
 QList<AddressBookPlace> addressBooks();
 
 } // namespace MailPrograms

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -26,7 +27,7 @@ struct Param {
 };
 
 struct Property {
-    QByteArray name; // upper case, without its group prefix
+    QByteArrayView name; // without its group prefix, in any letter case
     QList<Param> params;
     QByteArrayView value;
 };
@@ -55,11 +56,20 @@ bool startsWithNoCase(QByteArrayView a, QByteArrayView prefix) {
     return a.size() >= prefix.size() && equalsNoCase(a.first(prefix.size()), prefix);
 }
 
+// A card's markers, with blanks and NUL bytes around them ignored.
+bool isMarker(QByteArrayView line, QByteArrayView marker) {
+    qsizetype b = 0, e = line.size();
+    while (b < e && (isBlank(line[b]) || line[b] == '\0'))
+        ++b;
+    while (e > b && (isBlank(line[e - 1]) || line[e - 1] == '\0'))
+        --e;
+    return equalsNoCase(line.sliced(b, e - b), marker);
+}
 bool isBegin(QByteArrayView line) {
-    return equalsNoCase(trimmed(line), "BEGIN:VCARD");
+    return isMarker(line, "BEGIN:VCARD");
 }
 bool isEnd(QByteArrayView line) {
-    return equalsNoCase(trimmed(line), "END:VCARD");
+    return isMarker(line, "END:VCARD");
 }
 
 // Splits the text into lines. CRLF, LF, a lone CR and CR CR LF all end a line.
@@ -118,22 +128,28 @@ bool headMentionsQuotedPrintable(QByteArrayView line) {
     return false;
 }
 
-// The properties the address book uses; all others are skipped unread.
-bool isWanted(QByteArrayView name) {
-    static constexpr const char* wanted[] = {"FN",
-                                             "N",
-                                             "ORG",
-                                             "EMAIL",
-                                             "ADR",
-                                             "TEL",
-                                             "KIND",
-                                             "X-ADDRESSBOOKSERVER-KIND",
-                                             "X-EVOLUTION-LIST"};
-    for (const char* w : wanted) {
-        if (equalsNoCase(name, w))
+// The properties the address book uses; all others are skipped unread. The
+// list needs neither addresses nor phones.
+bool isWanted(QByteArrayView name, VCardReader::Part part) {
+    static constexpr const char* wanted[] = {
+        "FN",  "N",  "ORG", "EMAIL", "KIND", "X-ADDRESSBOOKSERVER-KIND", "X-EVOLUTION-LIST",
+        "ADR", "TEL"};
+    const size_t count = std::size(wanted) - (part == VCardReader::Part::Listed ? 2 : 0);
+    for (size_t i = 0; i < count; ++i) {
+        if (equalsNoCase(name, wanted[i]))
             return true;
     }
     return false;
+}
+
+// The name a property line starts with, without its group prefix.
+QByteArrayView propertyName(QByteArrayView line) {
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ';' && line[end] != ':')
+        ++end;
+    QByteArrayView name = trimmed(line.first(end));
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot >= 0 ? name.sliced(dot + 1) : name;
 }
 
 // A property's text once folded lines are joined. Most lines are not folded, so
@@ -181,20 +197,9 @@ bool isEmptyAgent(QByteArrayView line) {
     return equalsNoCase(name, "AGENT") && trimmed(line.sliced(colon + 1)).isEmpty();
 }
 
+// A wanted property's line (its unwanted ones are left out before).
 bool parseProperty(QByteArrayView line, Property& prop) {
-    // The name comes first and cannot hold quotes; skip unwanted properties early.
-    qsizetype nameEnd = 0;
-    while (nameEnd < line.size() && line[nameEnd] != ';' && line[nameEnd] != ':')
-        ++nameEnd;
-    if (nameEnd == line.size())
-        return false;
-    QByteArrayView name = trimmed(line.first(nameEnd));
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot >= 0)
-        name = name.sliced(dot + 1);
-    if (!isWanted(name))
-        return false;
-    prop.name = name.toByteArray().toUpper();
+    prop.name = propertyName(line);
 
     qsizetype colon = findValueColon(line, true);
     if (colon < 0)
@@ -235,65 +240,71 @@ bool parseProperty(QByteArrayView line, Property& prop) {
     return true;
 }
 
-// Strict check: no overlong forms, surrogates or code points above U+10FFFF.
-bool isUtf8(QByteArrayView bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + extra >= n)
-            return false;
-        if (p[i + 1] < low || p[i + 1] > high)
-            return false;
-        for (int k = 2; k <= extra; ++k) {
-            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
-                return false;
-        }
-        i += extra + 1;
+// Length of the UTF-8 character at i, or 0 when the bytes there are none.
+// Strict: no overlong forms, surrogates or code points above U+10FFFF.
+int utf8Length(const unsigned char* p, qsizetype i, qsizetype n) {
+    const unsigned char c = p[i];
+    if (c < 0x80)
+        return 1;
+    int extra = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        extra = 2;
+        if (c == 0xE0)
+            low = 0xA0;
+        else if (c == 0xED)
+            high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        extra = 3;
+        if (c == 0xF0)
+            low = 0x90;
+        else if (c == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
     }
-    return true;
+    if (i + extra >= n || p[i + 1] < low || p[i + 1] > high)
+        return 0;
+    for (int k = 2; k <= extra; ++k) {
+        if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+            return 0;
+    }
+    return extra + 1;
 }
 
-QString decodeBytes(QByteArrayView bytes, const QByteArray& charset) {
-    const QByteArray cs = charset.toUpper();
-    if (cs.isEmpty() || cs == "UTF-8" || cs == "UTF8" || cs == "US-ASCII" || cs == "ASCII") {
-        if (isUtf8(bytes))
-            return QString::fromUtf8(bytes);
-        return VCardReader::decodeWindows1252(bytes);
+// An 8-bit file of the Windows code page: bytes above 127, and not one of
+// them part of a UTF-8 character.
+bool isWindows1252Text(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    bool high = false;
+    for (qsizetype i = 0; i < n;) {
+        const int length = utf8Length(p, i, n);
+        if (length > 1)
+            return false;
+        high = high || length == 0;
+        i += 1;
     }
+    return high;
+}
+
+// Text without a declared character set is UTF-8, whose invalid bytes read as
+// U+FFFD, unless the whole file is in the Windows code page.
+QString decodeBytes(QByteArrayView bytes, const QByteArray& charset, bool windows1252) {
+    const QByteArray cs = charset.toUpper();
+    if (cs.isEmpty() || cs == "US-ASCII" || cs == "ASCII")
+        return windows1252 ? VCardReader::decodeWindows1252(bytes) : QString::fromUtf8(bytes);
+    if (cs == "UTF-8" || cs == "UTF8")
+        return QString::fromUtf8(bytes);
     if (cs == "WINDOWS-1252" || cs == "CP1252" || cs == "ISO-8859-1" || cs == "LATIN1" ||
         cs == "ISO8859-1")
         return VCardReader::decodeWindows1252(bytes);
     QStringDecoder decoder(cs.constData());
     if (decoder.isValid())
         return decoder.decode(bytes);
-    if (isUtf8(bytes))
-        return QString::fromUtf8(bytes);
-    return VCardReader::decodeWindows1252(bytes);
+    return windows1252 ? VCardReader::decodeWindows1252(bytes) : QString::fromUtf8(bytes);
 }
 
 QString unescape(const QString& text, Version version) {
@@ -325,7 +336,8 @@ QString unescape(const QString& text, Version version) {
 // set, then backslash escapes.
 class ValueDecoder {
 public:
-    ValueDecoder(const Property& prop, Version version) : m_version(version) {
+    ValueDecoder(const Property& prop, Version version, bool windows1252)
+        : m_version(version), m_windows1252(windows1252) {
         for (const Param& p : prop.params) {
             if (p.name == "CHARSET")
                 m_charset = p.value;
@@ -337,9 +349,10 @@ public:
 
     QString text(QByteArrayView raw) const {
         if (m_quotedPrintable)
-            return unescape(decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset),
-                            m_version);
-        return unescape(decodeBytes(raw, m_charset), m_version);
+            return unescape(
+                decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset, m_windows1252),
+                m_version);
+        return unescape(decodeBytes(raw, m_charset, m_windows1252), m_version);
     }
 
     // Splits a structured value on ';' that are not escaped, then decodes each part.
@@ -360,6 +373,7 @@ public:
 
 private:
     Version m_version;
+    bool m_windows1252;
     QByteArray m_charset;
     bool m_quotedPrintable = false;
 };
@@ -382,14 +396,9 @@ QString component(const QStringList& parts, qsizetype index) {
     return index < parts.size() ? parts[index] : QString();
 }
 
-QString withoutNul(QString text) {
-    text.remove(QChar(u'\0'));
-    return text;
-}
-
 // Builds the card's values from its lines (nested cards already removed).
 ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
-                      VCardReader::AddressChoice choice) {
+                      VCardReader::AddressChoice choice, bool windows1252, VCardReader::Part part) {
     // The version decides how folded lines join; it may come anywhere in the card.
     Version version = Version::V30;
     for (const LineRef& l : lines) {
@@ -402,27 +411,43 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         }
     }
 
-    // Join folded lines and quoted-printable soft line breaks into logical lines.
+    // Join folded lines and quoted-printable soft line breaks into logical
+    // lines; those of unwanted properties (a photo's hundreds) are passed over.
     std::vector<LogicalLine> logical;
     logical.reserve(lines.size());
     bool quotedPrintable = false;
+    bool started = false, skipped = false;
+    QByteArrayView last; // the last line of the logical line being passed over
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start,
                             std::min(l.length, VCardReader::MaxLineLength));
-        if (!logical.empty() && quotedPrintable && logical.back().text().endsWith('=')) {
+        const bool softBreak =
+            skipped ? last.endsWith('=') : !logical.empty() && logical.back().text().endsWith('=');
+        if (started && quotedPrintable && softBreak) {
+            if (skipped) {
+                last = line;
+                continue;
+            }
             logical.back().chop();
             logical.back().append(line);
             continue;
         }
-        if (!logical.empty() && !line.isEmpty() && isBlank(line[0])) {
-            logical.back().append(version == Version::V21 ? line : line.sliced(1));
+        if (started && !line.isEmpty() && isBlank(line[0])) {
+            if (skipped)
+                last = line;
+            else
+                logical.back().append(version == Version::V21 ? line : line.sliced(1));
             continue;
         }
         if (trimmed(line).isEmpty()) {
             quotedPrintable = false;
             continue;
         }
-        logical.emplace_back(line);
+        started = true;
+        skipped = !isWanted(propertyName(line), part);
+        last = line;
+        if (!skipped)
+            logical.emplace_back(line);
         quotedPrintable = headMentionsQuotedPrintable(line);
     }
 
@@ -433,38 +458,29 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
     QString nameFallback, org;
     QStringList address;
     Property prop;
+    std::vector<const LogicalLine*> nameLines, orgLines;
     for (const LogicalLine& line : logical) {
         if (!parseProperty(line.text(), prop))
             continue;
-        const ValueDecoder decode(prop, version);
-        const QByteArray& name = prop.name;
-        if (name == "FN") {
+        const ValueDecoder decode(prop, version, windows1252);
+        const QByteArrayView name = prop.name;
+        if (equalsNoCase(name, "FN")) {
             if (!haveFn) {
-                card.fn = withoutNul(decode.text(prop.value));
+                card.fn = VCardReader::shown(decode.text(prop.value));
                 haveFn = !card.fn.trimmed().isEmpty();
             }
-        } else if (name == "N") {
-            if (!haveN) {
-                const QStringList parts = decode.components(prop.value);
-                nameFallback =
-                    withoutNul(component(parts, 1).trimmed() + u' ' + component(parts, 0).trimmed())
-                        .trimmed();
-                haveN = !nameFallback.isEmpty();
-            }
-        } else if (name == "ORG") {
-            if (!haveOrg) {
-                org = withoutNul(component(decode.components(prop.value), 0)).trimmed();
-                haveOrg = !org.isEmpty();
-            }
-        } else if (name == "EMAIL") {
+        } else if (equalsNoCase(name, "N") || equalsNoCase(name, "ORG")) {
+            // Read only when the card has no formatted name.
+            (equalsNoCase(name, "N") ? nameLines : orgLines).push_back(&line);
+        } else if (equalsNoCase(name, "EMAIL")) {
             if (!haveEmail) {
-                QString email = withoutNul(decode.text(prop.value)).trimmed();
+                QString email = VCardReader::shown(decode.text(prop.value)).trimmed();
                 if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
                     email = email.mid(7);
                 card.email = email;
                 haveEmail = !email.isEmpty();
             }
-        } else if (name == "ADR") {
+        } else if (equalsNoCase(name, "ADR")) {
             const QList<QByteArray> types = typesOf(prop);
             const int rank = choice == VCardReader::AddressChoice::Preferred
                                  ? int(types.contains("PREF"))
@@ -474,31 +490,48 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 haveAdr = true;
                 adrRank = rank;
             }
-        } else if (name == "TEL") {
+        } else if (equalsNoCase(name, "TEL")) {
             if (!havePhone) {
                 const QList<QByteArray> types = typesOf(prop);
                 if (types.contains("HOME") && !types.contains("FAX") && !types.contains("CELL") &&
                     !types.contains("PAGER")) {
-                    QString phone = withoutNul(decode.text(prop.value)).trimmed();
+                    QString phone = VCardReader::shown(decode.text(prop.value)).trimmed();
                     if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
                         phone = phone.mid(4);
                     card.homePhone = phone;
                     havePhone = !phone.isEmpty();
                 }
             }
-        } else if (name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") {
+        } else if (equalsNoCase(name, "KIND") || equalsNoCase(name, "X-ADDRESSBOOKSERVER-KIND")) {
             if (trimmed(prop.value).compare("group", Qt::CaseInsensitive) == 0)
                 card.isGroup = true;
-        } else if (name == "X-EVOLUTION-LIST") {
+        } else if (equalsNoCase(name, "X-EVOLUTION-LIST")) {
             if (trimmed(prop.value).compare("true", Qt::CaseInsensitive) == 0)
                 card.isGroup = true;
         }
     }
 
-    card.street = withoutNul(VCardReader::firstLine(component(address, 2)));
-    card.city = withoutNul(component(address, 3));
-    card.region = withoutNul(component(address, 4));
-    card.postalCode = withoutNul(component(address, 5));
+    for (const LogicalLine* line : nameLines) {
+        if (haveFn || haveN || !parseProperty(line->text(), prop))
+            continue;
+        const QStringList parts = ValueDecoder(prop, version, windows1252).components(prop.value);
+        nameFallback =
+            VCardReader::shown(component(parts, 1).trimmed() + u' ' + component(parts, 0).trimmed())
+                .trimmed();
+        haveN = !nameFallback.isEmpty();
+    }
+    for (const LogicalLine* line : orgLines) {
+        if (haveFn || haveN || haveOrg || !parseProperty(line->text(), prop))
+            continue;
+        const ValueDecoder decode(prop, version, windows1252);
+        org = VCardReader::shown(component(decode.components(prop.value), 0)).trimmed();
+        haveOrg = !org.isEmpty();
+    }
+
+    card.street = VCardReader::shown(VCardReader::firstLine(component(address, 2)));
+    card.city = VCardReader::shown(component(address, 3));
+    card.region = VCardReader::shown(component(address, 4));
+    card.postalCode = VCardReader::shown(component(address, 5));
 
     QString lastLine = card.city.trimmed();
     const QString region = card.region.trimmed();
@@ -658,6 +691,18 @@ QByteArray VCardReader::normalizeEncoding(const QByteArray& data) {
     return text.toUtf8();
 }
 
+QString VCardReader::shown(QString text) {
+    for (QChar& c : text) {
+        if ((c.unicode() < 0x20 && c != u'\t' && c != u'\r' && c != u'\n') || c.unicode() == 0x7F)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+QString VCardReader::shownUtf8(QByteArrayView bytes) {
+    return shown(QString::fromUtf8(bytes));
+}
+
 QString VCardReader::firstLine(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n')
@@ -693,9 +738,11 @@ QList<ContactCard> VCardReader::readFile(const QString& path) {
     return readData(data);
 }
 
-QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice choice) {
-    const QByteArray text = normalizeEncoding(data);
+QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice choice,
+                                         Encoding encoding, Part part) {
+    const QByteArray text = encoding == Encoding::Utf8 ? data : normalizeEncoding(data);
     const std::vector<LineRef> lines = splitLines(text);
+    const bool windows1252 = encoding == Encoding::OfFile && isWindows1252Text(text);
 
     QList<ContactCard> cards;
     std::vector<LineRef> cardLines;
@@ -704,7 +751,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
 
     auto finishCard = [&]() {
-        cards.push_back(buildCard(text, cardLines, choice));
+        cards.push_back(buildCard(text, cardLines, choice, windows1252, part));
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;

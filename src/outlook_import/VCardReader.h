@@ -24,8 +24,23 @@ public:
     // preferred (as a mail program's export marks its mailing address), or the
     // first home address (as a mail program's own book is shown); else the first.
     enum class AddressChoice { Preferred, Home };
+    // How text without a declared character set is stored: as a file holds it
+    // (UTF-16 by its marks, Windows-1252 when no byte of an 8-bit file is part
+    // of a UTF-8 character, else UTF-8), or always UTF-8, as in a database.
+    // Bytes that are no UTF-8 read as U+FFFD.
+    enum class Encoding { OfFile, Utf8 };
+    // What is read of each card: all the import copies, or what the list of
+    // contacts shows (name, e-mail, group mark).
+    enum class Part { Whole, Listed };
     static QList<ContactCard> readData(const QByteArray& data,
-                                       AddressChoice choice = AddressChoice::Preferred);
+                                       AddressChoice choice = AddressChoice::Preferred,
+                                       Encoding encoding = Encoding::OfFile,
+                                       Part part = Part::Whole);
+    // A value as the window can show it: control characters (NUL among them)
+    // other than tab and line breaks become U+FFFD; the rest is kept.
+    static QString shown(QString text);
+    // UTF-8 bytes so shown; bytes that are no UTF-8 become U+FFFD.
+    static QString shownUtf8(QByteArrayView bytes);
 
     // Decoding helpers, public so they can be checked on their own.
     static QString decodeWindows1252(QByteArrayView bytes);

@@ -14,6 +14,7 @@
 #include "platform/Twips.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,63 +128,77 @@ frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("OutLook Contacts"));
     FormLook::fixedBorder(this, true);
-    Twips::setFixedClientSize(this, 10110, 9720);
+    // The address book chooser takes a band above the lists.
+    constexpr int top = 420;
+    Twips::setFixedClientSize(this, 10110, top + 9720);
 
     const QFont plain = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25);
     setFont(plain);
 
     lstContacts = makeList(this, QStringLiteral("lstContacts"), plain);
-    Twips::place(lstContacts, 938, 540, 3015, 7080);
+    Twips::place(lstContacts, 938, top + 540, 3015, 7080);
     lstEmail = makeList(this, QStringLiteral("lstEmail"), plain);
-    Twips::place(lstEmail, 4020, 540, 5235, 7080);
+    Twips::place(lstEmail, 4020, top + 540, 5235, 7080);
 
     Label1 = new QLabel(QStringLiteral("Contact Name"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(plain);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Twips::place(Label1, 930, 360, 1995, 315);
+    Twips::place(Label1, 930, top + 360, 1995, 315);
     Label2 = new QLabel(QStringLiteral("Email Address"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(plain);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Twips::place(Label2, 4050, 360, 2205, 285);
+    Twips::place(Label2, 4050, top + 360, 2205, 285);
 
     Text1 = makeField(this, QStringLiteral("Text1"), plain);
-    Twips::place(Text1, 938, 7920, 4995, 315);
+    Twips::place(Text1, 938, top + 7920, 4995, 315);
     Text2 = makeField(this, QStringLiteral("Text2"), plain);
-    Twips::place(Text2, 938, 8250, 2955, 315);
+    Twips::place(Text2, 938, top + 8250, 2955, 315);
     Text3 = makeField(this, QStringLiteral("Text3"), plain);
-    Twips::place(Text3, 938, 8520, 2985, 315);
+    Twips::place(Text3, 938, top + 8520, 2985, 315);
     Text4 = makeField(this, QStringLiteral("Text4"), plain);
-    Twips::place(Text4, 960, 8850, 4995, 315);
+    Twips::place(Text4, 960, top + 8850, 4995, 315);
 
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(2);
     Picture1 = panel;
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Twips::place(Picture1, 6090, 7920, 3165, 1485);
+    Twips::place(Picture1, 6090, top + 7920, 3165, 1485);
     cmdAdd2phonebook = makeButton(Picture1, QStringLiteral("cmdAdd2phonebook"),
                                   QStringLiteral("Add Selected"), plain);
     Twips::place(cmdAdd2phonebook, 210, 120, 1215, 345);
 
     cmdClear[0] =
         makeButton(this, QStringLiteral("cmdClear_0"), QStringLiteral("Clear Selected"), plain);
-    Twips::place(cmdClear[0], 2408, 270, 1545, 285);
+    Twips::place(cmdClear[0], 2408, top + 270, 1545, 285);
     cmdClear[1] =
         makeButton(this, QStringLiteral("cmdClear_1"), QStringLiteral("Clear Selected"), plain);
-    Twips::place(cmdClear[1], 7710, 270, 1545, 285);
+    Twips::place(cmdClear[1], 7710, top + 270, 1545, 285);
 
     Text2a = makeField(this, QStringLiteral("Text2a"), plain);
-    Twips::place(Text2a, 3900, 8250, 705, 315);
+    Twips::place(Text2a, 3900, top + 8250, 705, 315);
     Text2b = makeField(this, QStringLiteral("Text2b"), plain);
-    Twips::place(Text2b, 4598, 8250, 1335, 345);
+    Twips::place(Text2b, 4598, top + 8250, 1335, 345);
     Text3a = makeField(this, QStringLiteral("Text3a"), plain);
-    Twips::place(Text3a, 3930, 8580, 2025, 285);
+    Twips::place(Text3a, 3930, top + 8580, 2025, 285);
+
+    // Made last, so that the window opens with the focus in the contacts.
+    cboBooks = new QComboBox(this);
+    cboBooks->setObjectName(QStringLiteral("cboBooks"));
+    cboBooks->setFont(plain);
+    Twips::place(cboBooks, 2160, 90, 4500, 315);
+    lblBooks = new QLabel(QStringLiteral("&Address Book"), this);
+    lblBooks->setObjectName(QStringLiteral("lblBooks"));
+    lblBooks->setFont(plain);
+    lblBooks->setBuddy(cboBooks);
+    lblBooks->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Twips::place(lblBooks, 930, 90, 1215, 315);
 
     const QList<QWidget*> tabOrder = {
-        lstContacts,      lstEmail,    Text1,       Text2,  Text3,  Text4,
-        cmdAdd2phonebook, cmdClear[0], cmdClear[1], Text2a, Text2b, Text3a};
+        lstContacts, lstEmail,    Text1,  Text2,  Text3,  Text4,   cmdAdd2phonebook,
+        cmdClear[0], cmdClear[1], Text2a, Text2b, Text3a, cboBooks};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     FormLook::settle(this);
@@ -198,6 +213,7 @@ frmContacts::frmContacts() : QWidget(nullptr, Qt::Window) {
         if (!m_settingSelection)
             lstEmail_Click();
     });
+    connect(cboBooks, &QComboBox::activated, this, [this] { cboBooks_Click(); });
     for (int i = 0; i < int(cmdClear.size()); ++i)
         connect(cmdClear[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdClear_Click(i); });
     connect(cmdAdd2phonebook, &QPushButton::clicked, this, [this] { cmdAdd2phonebook_Click(); });
@@ -216,6 +232,19 @@ void frmContacts::setSelected(QListWidget* list, int row, bool selected) {
     m_settingSelection = true;
     entry->setSelected(selected);
     m_settingSelection = before;
+}
+
+void frmContacts::cboBooks_Click() {
+    // The chosen book's contacts take the place of those listed.
+    const bool before = m_settingSelection;
+    m_settingSelection = true;
+    lstContacts->clear();
+    lstEmail->clear();
+    m_settingSelection = before;
+    contactPositions.clear();
+    for (QLineEdit* field : {Text1, Text2, Text2a, Text2b, Text3, Text3a, Text4})
+        field->clear();
+    modOutLook::GetOutlookContacts();
 }
 
 void frmContacts::lstContacts_Click() {

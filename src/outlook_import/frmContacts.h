@@ -5,6 +5,7 @@
 
 #include <array>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -26,13 +27,15 @@ public:
 
     ~frmContacts() override;
 
+    void cboBooks_Click();
     void lstContacts_Click();
     void lstEmail_Click();
     void cmdClear_Click(int index);
     void cmdAdd2phonebook_Click();
     void Form_Unload(int& cancel);
 
-    // Controls, by their designer names, in tab order.
+    // Controls, by their designer names, in tab order; the address book
+    // chooser above the lists (and its caption) comes last.
     QListWidget* lstContacts = nullptr;
     QListWidget* lstEmail = nullptr;
     QLabel* Label1 = nullptr;
@@ -47,6 +50,8 @@ public:
     QLineEdit* Text2a = nullptr;
     QLineEdit* Text2b = nullptr;
     QLineEdit* Text3a = nullptr;
+    QComboBox* cboBooks = nullptr;
+    QLabel* lblBooks = nullptr;
 
     // For each entry of lstContacts, the folder position it was read from.
     QList<qint32> contactPositions;

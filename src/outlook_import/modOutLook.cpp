@@ -10,9 +10,11 @@
 #include "platform/MsgBox.h"
 #include "platform/Resume.h"
 
+#include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 
 #include <memory>
 #include <utility>
@@ -59,19 +61,64 @@ MailStore::Progress g_progress;
 // each as the message telling the user so.
 QStringList g_unreadBooks;
 
-// The contacts folder is the personal address book of the user's mail
-// program, where there is one; the first book that can be read is used.
+// The books offered by the last connection, and the one it read (its path;
+// the store's root for the vCard folder).
+QList<AddressBookPlace> g_books;
+QString g_bookRead;
+
+// The book chosen in the window's chooser; empty for the default.
+QString chosenBook() {
+    const frmContacts* form = frmContacts::loaded();
+    return form && form->cboBooks->currentIndex() >= 0 ? form->cboBooks->currentData().toString()
+                                                       : QString();
+}
+
+bool readBook(const AddressBookPlace& place) {
+    const AddressBooks::Reading reading = AddressBooks::read(place);
+    if (!reading.folder) {
+        g_unreadBooks << AddressBooks::failureMessage(place, reading.failure);
+        return false;
+    }
+    olContactsFolder = reading.folder;
+    olDefaultContacts = place.name;
+    g_bookRead = place.path;
+    return true;
+}
+
+// The contacts folder is the book chosen in the window, else the main book of
+// the user's mail program, where there is one: the first that can be read.
+// The vCard folder is read when it is chosen or no book can be read.
 void openMailProgramBook() {
     g_unreadBooks.clear();
-    for (const AddressBookPlace& place : MailPrograms::addressBooks()) {
-        const AddressBooks::Reading reading = AddressBooks::read(place);
-        if (reading.folder) {
-            olContactsFolder = reading.folder;
-            olDefaultContacts = place.name;
+    g_bookRead.clear();
+    g_books = MailPrograms::addressBooks();
+    const QString chosen = chosenBook();
+    if (!chosen.isEmpty() && chosen == storeRoot())
+        return;
+    for (const AddressBookPlace& place : g_books)
+        if (place.path == chosen && readBook(place))
             return;
-        }
-        g_unreadBooks << AddressBooks::failureMessage(place, reading.failure);
-    }
+    for (const AddressBookPlace& place : g_books)
+        if (place.main && place.path != chosen && readBook(place))
+            return;
+}
+
+// Fills the chooser with the books offered and shows the one read.
+void offerBooks(frmContacts* form) {
+    QStringList names;
+    for (const AddressBookPlace& place : g_books)
+        names << place.name;
+    QComboBox* books = form->cboBooks;
+    books->clear();
+    for (const AddressBookPlace& place : g_books)
+        books->addItem(names.count(place.name) > 1
+                           ? place.name + QStringLiteral(" (") + place.program + u')'
+                           : place.name,
+                       place.path);
+    QString folder = MailStore(storeRoot()).defaultContactsFolderName();
+    books->addItem(folder.isEmpty() ? contactsName : folder, storeRoot());
+    const int read = books->findData(g_bookRead.isEmpty() ? storeRoot() : g_bookRead);
+    books->setCurrentIndex(read);
 }
 
 // position: the item the connection is opened for; 0 for the whole folder.
@@ -148,6 +195,7 @@ void GetOutlookContacts() {
         openConnection();
         g_progress = nullptr;
     }
+    offerBooks(form);
     // Told once the reading is over, so the busy pointer is gone meanwhile.
     for (const QString& message : std::exchange(g_unreadBooks, {}))
         MsgBox::show(message, MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
@@ -168,9 +216,17 @@ void GetOutlookContacts() {
     form->lstContacts->addItems(names);
     form->lstEmail->addItems(addresses);
     form->contactPositions.append(positions);
-    if (!names.isEmpty() && !olDefaultContacts.isEmpty())
-        form->Text4->setText(QStringLiteral("Current Outlook folder is '") + olDefaultContacts +
-                             QLatin1Char('\''));
+    const qsizetype unreadable = olContactsFolder ? olContactsFolder->unreadable() : 0;
+    if ((!names.isEmpty() || unreadable > 0) && !olDefaultContacts.isEmpty()) {
+        QString status =
+            QStringLiteral("Current Outlook folder is '") + olDefaultContacts + QLatin1Char('\'');
+        if (unreadable > 0)
+            status +=
+                QStringLiteral(" (%1 %2 of the book could not be read)")
+                    .arg(QLocale().toString(unreadable),
+                         unreadable == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
+        form->Text4->setText(status);
+    }
     CloseOutlook();
     frmContacts::display();
 }
@@ -197,13 +253,14 @@ void DisplayContactDetails(QString contactName, qint32 position) {
         }
         if (!olContact)
             return;
+        const ContactCard card = olContactsFolder->details(ContactIndex);
         // A single-line field cannot show a line break: only the first line goes in.
-        form->Text1->setText(VCardReader::firstLine(olContact->mailingAddress));
-        form->Text2->setText(olContact->city);
-        form->Text2a->setText(olContact->region);
-        form->Text2b->setText(olContact->postalCode);
-        form->Text3->setText(olContact->homePhone);
-        form->Text3a->setText(olContact->email);
+        form->Text1->setText(VCardReader::firstLine(card.mailingAddress));
+        form->Text2->setText(card.city);
+        form->Text2a->setText(card.region);
+        form->Text2b->setText(card.postalCode);
+        form->Text3->setText(card.homePhone);
+        form->Text3a->setText(card.email);
     });
     olContact = nullptr;
     CloseOutlook();

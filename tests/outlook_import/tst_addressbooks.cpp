@@ -2,6 +2,8 @@
 #include "outlook_import/AddressBookReaders.h"
 #include "support/ImportWindow.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QRandomGenerator>
 
 namespace {
@@ -27,8 +29,10 @@ QStringList evolution(const QString& book) {
     return {evolutionBook + u'=' + book};
 }
 
-// What each contact of a store yields, as "name|street|city|region|zip|phone|e-mail".
-QStringList expectedRows(const QString& tsv) {
+// What each contact of a store yields, as "name|street|city|region|zip|phone|e-mail";
+// rows after "+" are added.
+QStringList expectedRows(const QString& expected) {
+    const QString tsv = expected.section(u'+', 0, 0);
     if (tsv == QLatin1String("vcard"))
         return {vcardRow};
     QFile file(dataDir + tsv);
@@ -43,19 +47,35 @@ QStringList expectedRows(const QString& tsv) {
         const QString name = !c[0].isEmpty() ? c[0] : !c[1].isEmpty() ? c[1] : organisation;
         rows << QStringList{name, c[2], c[3], c[4], c[5], c[6], c[1]}.join(u'|');
     }
-    return rows;
+    return rows + expected.section(u'+', 1).split(u'+', Qt::SkipEmptyParts);
 }
 
-// A random text of the letters address books hold, escapes and all.
+// Stands for a byte that is no UTF-8 (0xFF) in the random texts.
+constexpr char16_t notUtf8 = 0xE000;
+
+// A random text of the letters address books hold, escapes, NUL bytes and
+// bytes that are no UTF-8 among them.
 QString randomText(QRandomGenerator& random, int maxLength) {
-    static const QStringList pool = {"a",  "Z", "é", "ß",  "山", "😀", " ", ",", ";",
-                                     "\\", ":", "'", "\"", "-",  "9", "ø", "=", "Ω"};
+    static const QStringList pool = {"a", "Z", "é",  "ß", "山",         "😀",           " ",
+                                     ",", ";", "\\", ":", "'",          "\"",          "-",
+                                     "9", "ø", "=",  "Ω", QChar(u'\0'), QChar(notUtf8)};
     QString text;
     const int length = random.bounded(1, maxLength + 1);
     for (int i = 0; i < length; ++i)
         text += pool[random.bounded(int(pool.size()))];
     text = text.trimmed();
     return text.isEmpty() ? QStringLiteral("x") : text;
+}
+
+// The text as the window shows it: NUL and bytes that are no UTF-8 as U+FFFD.
+QString shown(QString text) {
+    return text.replace(QChar(u'\0'), QChar::ReplacementCharacter)
+        .replace(QChar(notUtf8), QChar::ReplacementCharacter);
+}
+
+// The text's bytes in a book.
+QByteArray raw(const QString& text) {
+    return text.toUtf8().replace(QString(QChar(notUtf8)).toUtf8(), "\xFF");
 }
 
 QString escaped(QString text) {
@@ -68,12 +88,11 @@ QString escaped(QString text) {
 // A vCard as the mail programs write it: CR LF, lines folded at 75 bytes
 // without cutting a character.
 QByteArray vcardOf(const QStringList& c, const QByteArray& version) {
-    const QByteArray body = "BEGIN:VCARD\nVERSION:" + version + "\nFN:" + escaped(c[0]).toUtf8() +
-                            "\nEMAIL:" + escaped(c[6]).toUtf8() + "\nADR;TYPE=HOME:;;" +
-                            escaped(c[1] + "\nsecond line").toUtf8() + u';' +
-                            escaped(c[2]).toUtf8() + u';' + escaped(c[3]).toUtf8() + u';' +
-                            escaped(c[4]).toUtf8() +
-                            ";Country\nTEL;TYPE=HOME:" + escaped(c[5]).toUtf8() + "\nEND:VCARD\n";
+    const QByteArray body = "BEGIN:VCARD\nVERSION:" + version + "\nFN:" + raw(escaped(c[0])) +
+                            "\nEMAIL:" + raw(escaped(c[6])) + "\nADR;TYPE=HOME:;;" +
+                            raw(escaped(c[1] + "\nsecond line")) + u';' + raw(escaped(c[2])) +
+                            u';' + raw(escaped(c[3])) + u';' + raw(escaped(c[4])) +
+                            ";Country\nTEL;TYPE=HOME:" + raw(escaped(c[5])) + "\nEND:VCARD\n";
     QByteArray out;
     for (const QByteArray& line : body.split('\n')) {
         qsizetype start = 0, taken = 0;
@@ -90,6 +109,52 @@ QByteArray vcardOf(const QStringList& c, const QByteArray& version) {
     return out.chopped(2);
 }
 
+// Puts files into the fake home ("path in the home=file of the test data";
+// "damaged" stands for bytes that are no database, "text:" for the text
+// after it, "sql:" for SQL run on the file placed before) and records the
+// default mail program.
+void placeFiles(const QString& home, const QStringList& files, const QString& mailto) {
+    for (const QString& file : files) {
+        const QString target = home + u'/' + file.section(u'=', 0, 0);
+        const QString source = file.section(u'=', 1);
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+        if (source.startsWith("sql:")) {
+            SQLite::Database(QFile::encodeName(target).toStdString(), SQLite::OPEN_READWRITE)
+                .exec(source.mid(4).toStdString());
+        } else if (source == "damaged" || source.startsWith("text:")) {
+            QFile out(target);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(source == "damaged" ? QByteArray(8192, '\x5a') : source.mid(5).toUtf8());
+        } else {
+            QVERIFY(QFile::copy(dataDir + source, target));
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+    if (mailto.isEmpty())
+        return;
+    QVERIFY(QDir().mkpath(home + "/.config"));
+    QFile list(home + "/.config/mimeapps.list");
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("[Added Associations]\nx-scheme-handler/mailto=other.desktop;\n\n"
+               "[Default Applications]\nx-scheme-handler/mailto=" +
+               mailto.toUtf8() + ";\n");
+}
+
+// A book of the test data's schema holding one contact.
+QStringList bookOf(const QString& path, const QString& name) {
+    const bool tb = path.endsWith(".sqlite");
+    const QString card = QString("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%1\r\nEMAIL:%2@example.org\r\n"
+                                 "END:VCARD\r\n")
+                             .arg(name, name.section(u' ', 0, 0).toLower());
+    return {path + (tb ? "=tb-real-abook-12.sqlite" : "=eds-contacts-12.db"),
+            path + (tb ? "=sql:DELETE FROM properties; INSERT INTO properties VALUES "
+                         "('c1', '_vCard', '" +
+                             card + "')"
+                       : "=sql:DELETE FROM folder_id; INSERT INTO folder_id (uid, vcard) "
+                         "VALUES ('c1', '" +
+                             card + "')")};
+}
+
 } // namespace
 
 class tst_addressbooks : public QObject {
@@ -100,7 +165,8 @@ private slots:
     // files: the fake home's files; mailto: the default mail program recorded;
     // locked: a contact is added to Thunderbird's book while it holds the book
     // locked, so it is only in the -wal; expected: the test data's values, or
-    // "vcard"; status: the book named; unread: the books reported unreadable.
+    // "vcard"; status: the status line after "Current Outlook folder is '";
+    // unread: the books reported unreadable. "sql:" runs SQL on a placed book.
     void mailProgramBook_data() {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("mailto");
@@ -109,7 +175,7 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("unread");
         const QString tb = "thunderbird.desktop", evo = "org.gnome.Evolution.desktop";
-        const QString pab = "Personal Address Book", personal = "Personal";
+        const QString pab = "Personal Address Book'", personal = "Personal'";
         const QString tb12 = "tb-real-abook-12.sqlite", eds12 = "eds-contacts-12.db";
         const QString twelve = "expected_12.tsv";
         const QString tbPath = ".thunderbird/" + profileInUse + "/abook.sqlite";
@@ -147,7 +213,41 @@ private slots:
             << QStringList{tbPath};
         QTest::newRow("Evolution book without contacts, Thunderbird's damaged: the vCard folder")
             << evolution("tb-old-v1-12.sqlite") + thunderbird("damaged") << evo << false << "vcard"
-            << "Contacts" << QStringList{evolutionBook, tbPath};
+            << "Contacts'" << QStringList{evolutionBook, tbPath};
+        // Cards with NUL bytes and bytes that are no UTF-8, as text and as bytes.
+        const auto hex = [](const QByteArray& fn, const QByteArray& email) {
+            return "X'" +
+                   ("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + fn + "\r\nEMAIL:" + email +
+                    "@example.com\r\nEND:VCARD\r\n")
+                       .toHex() +
+                   "'";
+        };
+        const QString odd = QString("+Nul%1After||||||nul@example.com+Bad%1%1||||||bad@example.com")
+                                .arg(QChar(QChar::ReplacementCharacter));
+        QTest::newRow("Thunderbird: NUL bytes and bytes that are no UTF-8")
+            << thunderbird(tb12) +
+                   QStringList{tbPath +
+                               "=sql:INSERT INTO properties VALUES ('n1', '_vCard', "
+                               "CAST(" +
+                               hex(QByteArray("Nul\0After", 9), "nul") +
+                               " AS TEXT)), ('n2', '_vCard', " + hex("Bad\xFF\xFE", "bad") + ")"}
+            << tb << false << twelve + odd << pab << QStringList{};
+        QTest::newRow("Evolution: NUL bytes and bytes that are no UTF-8")
+            << evolution(eds12) +
+                   QStringList{evolutionBook +
+                               "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
+                               "('n1', " +
+                               hex(QByteArray("Nul\0After", 9), "nul") + "), ('n2', " +
+                               hex("Bad\xFF\xFE", "bad") + "), ('n3', X'00" +
+                               hex("Nora Nul", "nora").mid(2) + ")"}
+            << evo << false << twelve + odd + "+Nora Nul||||||nora@example.com" << personal
+            << QStringList{};
+        QTest::newRow("entries that hold no card are counted")
+            << evolution(eds12) +
+                   QStringList{evolutionBook + "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
+                                               "('n1', NULL), ('n2', 42), ('n3', 'no card')"}
+            << evo << false << twelve << "Personal' (3 entries of the book could not be read)"
+            << QStringList{};
     }
     void mailProgramBook() {
         QFETCH(QStringList, files);
@@ -159,27 +259,7 @@ private slots:
 
         QTemporaryDir home, store;
         ImportWindow::setHome(home.path());
-        for (const QString& file : files) {
-            const QString target = home.filePath(file.section(u'=', 0, 0));
-            const QString source = file.section(u'=', 1);
-            QVERIFY(QDir().mkpath(QFileInfo(target).path()));
-            if (source == "damaged" || source.startsWith("text:")) {
-                QFile out(target);
-                QVERIFY(out.open(QIODevice::WriteOnly));
-                out.write(source == "damaged" ? QByteArray(8192, '\x5a') : source.mid(5).toUtf8());
-            } else {
-                QVERIFY(QFile::copy(dataDir + source, target));
-                QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
-            }
-        }
-        if (!mailto.isEmpty()) {
-            QVERIFY(QDir().mkpath(home.filePath(".config")));
-            QFile list(home.filePath(".config/mimeapps.list"));
-            QVERIFY(list.open(QIODevice::WriteOnly));
-            list.write("[Added Associations]\nx-scheme-handler/mailto=other.desktop;\n\n"
-                       "[Default Applications]\nx-scheme-handler/mailto=" +
-                       mailto.toUtf8() + ";\n");
-        }
+        placeFiles(home.path(), files, mailto);
         ImportWindow::writeCards(store.path(), "vera.vcf",
                                  ImportWindow::card("Vera Vcard", "EMAIL:vera@example.org\r\n"));
         modOutLook::setStoreRootForTesting(store.path());
@@ -213,7 +293,7 @@ private slots:
                      qPrintable(MsgBox::shown()[i].text));
             QCOMPARE(MsgBox::shown()[i].icon, MsgBox::Icon::Exclamation);
         }
-        QCOMPARE(form->Text4->text(), "Current Outlook folder is '" + status + "'");
+        QCOMPARE(form->Text4->text(), "Current Outlook folder is '" + status);
         // Each entry clicked shows its own contact's details beside its address.
         QStringList shown;
         for (int row = 0; row < form->lstContacts->count(); ++row) {
@@ -234,8 +314,11 @@ private slots:
         QCOMPARE(snapshot(home.path()), before);
     }
     // Random contacts written into books of each program's own schema, as vCards
-    // (3.0 or 4.0) or, for Thunderbird, as separate properties, read back in the
-    // order they were stored. QUILLARY_MODEL_ROUNDS runs more rounds.
+    // (3.0 or 4.0, as text or as bytes, some after a NUL byte) or, for
+    // Thunderbird, as separate properties (some stored again later), among
+    // entries that hold no card (NULL, a number, other text), read back in the
+    // order they were first stored:
+    // the list's values, then each whole card. QUILLARY_MODEL_ROUNDS runs more rounds.
     void readersAgainstModel() {
         const int rounds = std::max(20, qEnvironmentVariableIntValue("QUILLARY_MODEL_ROUNDS"));
         QTemporaryDir dir;
@@ -255,46 +338,184 @@ private slots:
                 evo.exec("PRAGMA journal_mode=WAL");
             SQLite::Statement addProperty(tb, "INSERT INTO properties VALUES (?, ?, ?)");
             SQLite::Statement addVCard(evo, "INSERT INTO folder_id (uid, vcard) VALUES (?, ?)");
-            QStringList model;
+            // As text or as bytes, a card perhaps after a NUL; a null value is NULL.
+            const auto bind = [&random](SQLite::Statement& q, int at, QByteArray value) {
+                const int form = value.isNull() ? 3 : random.bounded(3);
+                if (form == 2 && value.startsWith("BEGIN"))
+                    value.prepend('\0');
+                if (form == 0)
+                    q.bind(at, value.toStdString());
+                else if (form < 3)
+                    q.bind(at, value.constData(), int(value.size()));
+                else
+                    q.bind(at);
+            };
+            QStringList model, listedModel;
+            qsizetype unreadable = 0;
+            QByteArrayList named;
             for (int i = 0, n = random.bounded(1, 40); i < n; ++i) {
-                QStringList c;
-                for (int field = 0; field < 6; ++field)
-                    c << randomText(random, field == 0 ? 30 : 12);
-                c << randomText(random, 10).remove(u' ') + "@example.org";
-                model << c.join(u'|');
                 const QByteArray uid = QByteArray::number(i);
                 const auto put = [&](const char* name, const QByteArray& value) {
                     addProperty.bind(1, uid.toStdString());
                     addProperty.bind(2, name);
-                    addProperty.bind(3, value.toStdString());
+                    bind(addProperty, 3, value);
                     addProperty.exec();
                     addProperty.reset();
                 };
+                const auto store = [&](const QByteArray& vcard) {
+                    addVCard.bind(1, uid.toStdString());
+                    bind(addVCard, 2, vcard);
+                    addVCard.exec();
+                    addVCard.reset();
+                };
+                if (random.bounded(8) == 0) {
+                    const QByteArray noCard[] = {QByteArray(), "42", "no card\r\n"};
+                    const QByteArray& entry = noCard[random.bounded(3)];
+                    if (entry == "42") {
+                        addProperty.bind(1, uid.toStdString());
+                        addProperty.bind(2, "_vCard");
+                        addProperty.bind(3, 42);
+                        addProperty.exec();
+                        addProperty.reset();
+                        addVCard.bind(1, uid.toStdString());
+                        addVCard.bind(2, 42);
+                        addVCard.exec();
+                        addVCard.reset();
+                    } else {
+                        put("_vCard", entry);
+                        store(entry);
+                    }
+                    ++unreadable;
+                    continue;
+                }
+                QStringList c;
+                for (int field = 0; field < 6; ++field)
+                    c << randomText(random, field == 0 ? 30 : 12);
+                c << randomText(random, 10).remove(u' ') + "@example.org";
+                model << shown(c.join(u'|'));
+                listedModel << shown(c[0] + u'|' + c[6]);
                 if (random.bounded(3) == 0) {
                     const char* names[] = {"DisplayName", "HomeAddress", "HomeCity",    "HomeState",
                                            "HomeZipCode", "HomePhone",   "PrimaryEmail"};
                     for (int field = 0; field < 7; ++field)
-                        put(names[field], (c[field] + (field == 1 ? "\nsecond" : "")).toUtf8());
+                        put(names[field], raw(c[field] + (field == 1 ? "\nsecond" : "")));
                 } else {
                     put("_vCard", vcardOf(c, random.bounded(2) ? "3.0" : "4.0"));
                 }
-                addVCard.bind(1, uid.toStdString());
-                addVCard.bind(2, vcardOf(c, "3.0").toStdString());
-                addVCard.exec();
-                addVCard.reset();
+                store(vcardOf(c, "3.0"));
+                named << uid;
+            }
+            // Later properties of cards stored before: the first of each counts.
+            for (const QByteArray& uid : named) {
+                if (random.bounded(4) == 0)
+                    tb.exec("INSERT INTO properties VALUES ('" + uid.toStdString() +
+                            "', 'DisplayName', 'later'), ('" + uid.toStdString() +
+                            "', 'PrimaryEmail', 'later@example.org')");
             }
             for (const QString& book : {tbBook, evoBook}) {
-                const QList<ContactCard> cards = book == tbBook
-                                                     ? AddressBookReaders::readThunderbird(book)
-                                                     : AddressBookReaders::readEvolution(book);
-                QStringList read;
-                for (const ContactCard& c : cards)
+                const AddressBookReaders::BookListing listing =
+                    book == tbBook ? AddressBookReaders::readThunderbird(book)
+                                   : AddressBookReaders::readEvolution(book);
+                QStringList listed, read;
+                for (qsizetype i = 0; i < listing.contacts.size(); ++i) {
+                    listed << listing.contacts[i].displayValue + u'|' + listing.contacts[i].email;
+                    const ContactCard c = listing.details->card(i);
                     read << QStringList{c.displayValue, c.street,    c.city, c.region,
                                         c.postalCode,   c.homePhone, c.email}
                                 .join(u'|');
+                }
+                QCOMPARE(listed, listedModel);
                 QCOMPARE(read, model);
+                QCOMPARE(listing.unreadable, unreadable);
             }
         }
+    }
+    // Every book of both mail programs offered in the window's chooser: the
+    // window starts on the default book; choosing one by keys lists its contacts.
+    void bookChooser() {
+        QTemporaryDir home, store;
+        ImportWindow::setHome(home.path());
+        const QString tb = ".thunderbird/" + profileInUse + u'/';
+        const QString evo = ".local/share/evolution/addressbook/";
+        const QString sources = ".config/evolution/sources/";
+        const QString pref = "user_pref(\"ldap_2.servers.%1\", %2);\n";
+        QStringList files = thunderbird("tb-real-abook-12.sqlite") +
+                            bookOf(tb + "abook-1.sqlite", "Carla CardDAV") +
+                            bookOf(tb + "abook-2.sqlite", "Rita Removed") +
+                            bookOf(tb + "ldap.sqlite", "Lars Ldap") +
+                            evolution("eds-contacts-12.db") +
+                            bookOf(evo + "g00gle/contacts.db", "Gina Google") +
+                            bookOf(evo + "0ld/contacts.db", "Arno Archive");
+        files << tb + "abook-3.sqlite=damaged"
+              << tb + "prefs.js=text:" + pref.arg("Work.description", "\"Work\"") +
+                     pref.arg("Work.dirType", "102") +
+                     pref.arg("Work.carddav.url", "\"https://dav.example.org/card/\"") +
+                     pref.arg("Work.filename", "\"abook-1.sqlite\"") +
+                     pref.arg("Old.description", "\"Old\"") +
+                     pref.arg("Old.filename", "\"abook-2.sqlite\"") +
+                     pref.arg("Old.position", "0") + pref.arg("Dir.description", "\"Directory\"") +
+                     pref.arg("Dir.filename", "\"ldap.sqlite\"") +
+                     pref.arg("Dir.uri", "\"ldap://ldap.example.org/dc=example\"") +
+                     pref.arg("Broken.filename", "\"abook-3.sqlite\"")
+              << tb + "user.js=text:" + pref.arg("Broken.description", "\"Broken\"")
+              << sources + "g00gle.source=text:[Data Source]\nDisplayName=Google\nEnabled=true\n"
+                           "Parent=acct\n\n[Address Book]\nBackendName=google\n"
+              << sources + "acct.source=text:[Data Source]\nDisplayName=me@example.org\n"
+                           "Enabled=true\n\n[Collection]\nBackendName=google\n"
+              << sources + "0ld.source=text:[Data Source]\nDisplayName=Archive\nEnabled=false\n"
+                           "\n[Address Book]\nBackendName=local\n";
+        placeFiles(home.path(), files, "thunderbird.desktop");
+        ImportWindow::writeCards(store.path(), "vera.vcf",
+                                 ImportWindow::card("Vera Vcard", "EMAIL:vera@example.org\r\n"));
+        modOutLook::setStoreRootForTesting(store.path());
+        const auto before = snapshot(home.path());
+
+        Harness h;
+        frmContacts* form = ImportWindow::open(h.startWith({}));
+        QVERIFY(form);
+        QComboBox* books = form->cboBooks;
+        QStringList offered;
+        for (int i = 0; i < books->count(); ++i)
+            offered << books->itemText(i);
+        QCOMPARE(offered, QStringList({"Personal Address Book", "Broken", "Work", "Personal",
+                                       "Google", "Contacts"}));
+        QCOMPARE(books->currentText(), "Personal Address Book");
+        QCOMPARE(form->lstContacts->count(), expectedRows("expected_12.tsv").size());
+
+        // Chosen by keys in the list the chooser drops down: (chosen, listed, status).
+        const QStringList steps[] = {{"Google", "Gina Google", "Google"},
+                                     {"Work", "Carla CardDAV", "Work"},
+                                     {"Contacts", "Vera Vcard", "Contacts"},
+                                     {"Broken", "", "Personal Address Book"}};
+        for (const QStringList& step : steps) {
+            MsgBox::clearShown();
+            const int from = books->currentIndex(), to = books->findText(step[0]);
+            Harness::click(books);
+            QTRY_VERIFY(books->view()->isVisible());
+            for (int i = from; i != to; i += to > from ? 1 : -1)
+                QTest::keyClick(books->view(), to > from ? Qt::Key_Down : Qt::Key_Up);
+            QTest::keyClick(books->view(), Qt::Key_Return);
+            QCOMPARE(books->currentText(), step[2]);
+            QCOMPARE(form->Text4->text(), "Current Outlook folder is '" + step[2] + "'");
+            if (step[1].isEmpty()) { // damaged: named, and the default book read instead
+                QCOMPARE(MsgBox::shown().size(), 1);
+                QVERIFY(MsgBox::shown()[0].text.contains(home.filePath(tb + "abook-3.sqlite")));
+                QCOMPARE(form->lstContacts->count(), expectedRows("expected_12.tsv").size());
+                continue;
+            }
+            QCOMPARE(MsgBox::shown().size(), 0);
+            QCOMPARE(form->lstContacts->count(), 1);
+            QCOMPARE(form->lstContacts->item(0)->text(), step[1]);
+            ImportWindow::click(form->lstContacts, 0);
+            QCOMPARE(form->Text3a->text(), step[1].section(u' ', 0, 0).toLower() + "@example.org");
+            Harness::click(form->cmdAdd2phonebook);
+        }
+        h.window->Data1->close();
+        QCOMPARE(ImportWindow::storedRows(h.folder.file("Quillary.mdb"), false),
+                 QStringList({"Gina Google||||||gina@example.org",
+                              "Carla CardDAV||||||carla@example.org",
+                              "Vera Vcard||||||vera@example.org"}));
+        QCOMPARE(snapshot(home.path()), before);
     }
 };
 
