@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "platform/AppFolder.h"
+#include "platform/MsgBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -42,8 +43,12 @@ int main(int argc, char** argv) {
     // The window manager matches the window to its menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLARY_APP_ID));
     parser.process(app);
-    if (!AppFolder::choose(QCoreApplication::applicationDirPath(), parser.value(folder)))
+    const QString refusal =
+        AppFolder::choose(QCoreApplication::applicationDirPath(), parser.value(folder));
+    if (!refusal.isEmpty()) {
+        MsgBox::show(refusal, MsgBox::Buttons::Ok, MsgBox::Icon::Critical);
         return 1;
+    }
     pList::startProgram();
     return QApplication::exec();
 }

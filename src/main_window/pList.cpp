@@ -43,6 +43,17 @@ QString literal(const QString& text) {
     return t;
 }
 
+// Remembers the current list in the settings file. A failure is shown and the
+// handler goes on.
+void rememberList(const QString& fileName) {
+    try {
+        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + fileName,
+                               QString::fromLatin1(Globals::settingsFileName));
+    } catch (const RunError& e) {
+        MsgBox::show(e.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
+    }
+}
+
 // A table without person names is no phonebook list (3265).
 void requirePersonNames(Recordset& records) {
     if (records.fieldIndex(QStringLiteral("pName")) < 0)
@@ -112,9 +123,7 @@ void pList::startProgram() {
 void pList::Form_Load() {
     const HandlerScope scope;
     const QString settings = QString::fromLatin1(Globals::settingsFileName);
-    IniFile::WriteIniValue(QStringLiteral("[lastdb]"),
-                           QStringLiteral("db=") + QString::fromLatin1(Globals::defaultListName),
-                           settings);
+    rememberList(QString::fromLatin1(Globals::defaultListName));
     QString name;
     // A settings file that cannot be read leaves no remembered list: the chooser asks.
     resumeStep([&] {
@@ -331,11 +340,7 @@ bool pList::openList(const QString& fileName) {
         throw;
     }
     Globals::currentListName = fileName;
-    // The writer reports its own failures.
-    resumeStep([&] {
-        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + fileName,
-                               QString::fromLatin1(Globals::settingsFileName));
-    });
+    rememberList(fileName);
     return true;
 }
 

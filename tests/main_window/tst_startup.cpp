@@ -130,6 +130,9 @@ private slots:
         QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
         // Only the settings writer's reports of its own failures.
         QCOMPARE(MsgBox::shown().size(), failedWrites);
+        if (failedWrites)
+            QVERIFY(MsgBox::last().text.startsWith('*') &&
+                    MsgBox::last().icon == MsgBox::Icon::None);
     }
 };
 
