@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_AppFolder)
+QTEST_GUILESS_MAIN(tst_AppFolder)
 #include "tst_appfolder.moc"

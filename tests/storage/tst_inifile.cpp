@@ -172,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_IniFile)
+QTEST_GUILESS_MAIN(tst_IniFile)
 #include "tst_inifile.moc"
