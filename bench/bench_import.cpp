@@ -2,7 +2,6 @@
 #include "BenchTable.h"
 #include "Benches.h"
 
-#include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "outlook_import/AddressBooks.h"
 #include "outlook_import/MailStore.h"
@@ -255,12 +254,11 @@ void benchImport(BenchTable& table) {
     AppFolder::setProgramFolderForTesting(appFolder);
     modOutLook::setStoreRootForTesting(store);
     MailStore::clearCache();
-    const QString savedList = Globals::currentListName;
     {
         pList main;
         main.showListChooser = [] {};
         main.showNewList = [] {};
-        Globals::currentListName = list;
+        main.globals().currentListName = list;
         main.Refresh_Click(0);
 
         modOutLook::GetOutlookContacts();
@@ -290,7 +288,6 @@ void benchImport(BenchTable& table) {
     MailStore::clearCache();
     for (const QString& program : {QStringLiteral("Thunderbird"), QStringLiteral("Evolution")})
         benchMailProgramBook(table, program);
-    Globals::currentListName = savedList;
     modOutLook::setStoreRootForTesting(QString());
     AppFolder::setProgramFolderForTesting(QString());
     MsgBox::clearShown();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "main_window/Globals.h"
 #include "platform/DataControl.h"
 #include "platform/SortedListBox.h"
 
@@ -57,6 +58,9 @@ public:
     void Exit_Click(qint16 index = 0);
     void Exit2_Click(qint16 index = 0);
     void Form_Unload(qint16& cancel);
+
+    // The state shared with the list dialogs, handed to each of them.
+    Globals& globals() { return globals_; }
 
     // Start-up opens these modally when it must; tests replace them.
     std::function<void()> showListChooser;
@@ -125,6 +129,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Globals globals_;
+
     void buildControls();
     void buildMenus();
     enum class Opening { Opened, Failed, Locked };

@@ -23,10 +23,6 @@ Recordset& DataControl::recordset() {
     return *recordset_;
 }
 
-RecordsetHandle DataControl::recordsetHandle() const {
-    return hasRecordset() ? RecordsetHandle(recordset_) : RecordsetHandle();
-}
-
 bool DataControl::dataChanged() const {
     return recordset_ && recordset_->isDirty();
 }

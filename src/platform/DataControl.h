@@ -7,8 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "RecordsetHandle.h"
-
 class Database;
 class Recordset;
 
@@ -41,9 +39,6 @@ public:
     Database* database() const { return database_.get(); }
     // Throws RunError 91 when nothing is open.
     Recordset& recordset();
-    // A reference to the open records that reads as null once they are closed
-    // (a failed refresh or close); null when nothing is open.
-    RecordsetHandle recordsetHandle() const;
     // The changed flag of the current record.
     bool dataChanged() const;
 
@@ -113,9 +108,7 @@ private:
     QString databaseName_;
     QString recordSource_;
     std::unique_ptr<Database> database_;
-    // Shared only with RecordsetHandles, which never keep it alive: closing
-    // frees it and every handle reads null.
-    std::shared_ptr<Recordset> recordset_;
+    std::unique_ptr<Recordset> recordset_;
     std::vector<Binding> bindings_;
     Reporter reporter_;
     int batch_ = 0;

@@ -151,14 +151,14 @@ private slots:
         };
         w.DBSwitch->trigger();
         if (refusal.isEmpty()) {
-            QCOMPARE(Globals::currentListName, old);
+            QCOMPARE(w.globals().currentListName, old);
             const QStringList others = tsvLines(mdb, "Categories").isEmpty()
                                            ? QStringList()
                                            : QStringList{QStringLiteral("Categories")};
             checkConverted(h, old, mdb, others);
             return;
         }
-        QCOMPARE(Globals::currentListName, quillary);
+        QCOMPARE(w.globals().currentListName, quillary);
         QCOMPARE(h.entries(), QStringList{QStringLiteral("Home")});
         QCOMPARE(h.folder.read(old), original);
         QVERIFY2(MsgBox::last().text.contains(refusal) && MsgBox::last().text.contains(old),

@@ -117,7 +117,7 @@ private slots:
             h.start(false);
         }
         QTEST(driver.seen.join(QString()), "dialogs");
-        QCOMPARE(Globals::currentListName, current);
+        QCOMPARE(h.window->globals().currentListName, current);
         QCOMPARE(h.entries(),
                  lists.contains(current) ? QStringList{"In " + current} : QStringList());
         QCOMPARE(h.window->Text1->text(), h.entries().value(0));
