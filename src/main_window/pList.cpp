@@ -460,49 +460,60 @@ void pList::smdSave_Click() {
 
 void pList::Delete_Click(qint16) {
     const HandlerScope scope;
-    bool deleted = false;
     bool confirmed = false;
     try {
-        Recordset& rs = Data1->recordset();
-        DataControl::Batch batch(*Data1);
-        rs.moveFirst();
-        // The company view offers the contacts of the selected company.
-        const bool byCompany = globals_.listDisplayMode != 0 && globals_.listDisplayMode != 1;
-        const int compared =
-            rs.fieldIndex(byCompany ? QStringLiteral("CompanyName") : QStringLiteral("pName"));
-        const int name = rs.fieldIndex(QStringLiteral("pName"));
-        const QString selected = List1->text();
-        while (!rs.isEOF()) {
-            const QVariant value = rs.field(compared);
-            if (!value.isNull() && value.toString() == selected) {
-                // The fields show the contact the question is about.
-                Data1->showCurrent();
-                const auto answer = MsgBox::show(
-                    QStringLiteral("Delete ") + rs.field(name).toString() + QStringLiteral("??"),
-                    MsgBox::Buttons::OkCancel, MsgBox::Icon::Question,
-                    QStringLiteral("Delete a Contact"), MsgBox::Answer::Cancel);
-                if (answer == MsgBox::Answer::Ok) {
-                    confirmed = true;
-                    rs.deleteCurrent();
-                    deleted = true;
-                    break;
-                }
-            }
-            rs.moveNext();
-        }
+        deleteConfirmedContact(confirmed);
     } catch (const std::exception& e) {
-        const RunError failure = toRunError(e);
-        PendingError::set(failure);
-        // The user asked for the delete: a failure is shown; the contact stays listed.
-        if (confirmed && !deleted)
-            MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
-                         QStringLiteral("Delete a Contact"));
-        else if (!deleted)
-            reportLocked(QStringLiteral("Delete a Contact"));
-        if (!deleted)
-            return;
+        reportFailedDelete(toRunError(e), confirmed);
+        return;
     }
     Refresh_Click(0);
+}
+
+// Walks the contacts listed under the selected entry (the company view offers
+// the contacts of the selected company), asking about each; the first one the
+// user confirms is deleted. Returns whether one was; confirmed tells whether the
+// user said yes before a failure.
+bool pList::deleteConfirmedContact(bool& confirmed) {
+    Recordset& rs = Data1->recordset();
+    DataControl::Batch batch(*Data1);
+    rs.moveFirst();
+    const bool byCompany = globals_.listDisplayMode != 0 && globals_.listDisplayMode != 1;
+    const int compared =
+        rs.fieldIndex(byCompany ? QStringLiteral("CompanyName") : QStringLiteral("pName"));
+    const int name = rs.fieldIndex(QStringLiteral("pName"));
+    const QString selected = List1->text();
+    for (; !rs.isEOF(); rs.moveNext()) {
+        const QVariant value = rs.field(compared);
+        if (value.isNull() || value.toString() != selected)
+            continue;
+        if (confirmDelete(rs.field(name).toString())) {
+            confirmed = true;
+            rs.deleteCurrent();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Shows the current contact in the fields and asks whether to delete it.
+bool pList::confirmDelete(const QString& name) {
+    Data1->showCurrent();
+    return MsgBox::show(QStringLiteral("Delete ") + name + QStringLiteral("??"),
+                        MsgBox::Buttons::OkCancel, MsgBox::Icon::Question,
+                        QStringLiteral("Delete a Contact"),
+                        MsgBox::Answer::Cancel) == MsgBox::Answer::Ok;
+}
+
+// The contact stays listed. A delete the user asked for says why it failed;
+// before that, only a list held by another program is reported.
+void pList::reportFailedDelete(const RunError& failure, bool confirmed) {
+    PendingError::set(failure);
+    if (confirmed)
+        MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
+                     QStringLiteral("Delete a Contact"));
+    else
+        reportLocked(QStringLiteral("Delete a Contact"));
 }
 
 void pList::mnuDelContact_Click(qint16) {

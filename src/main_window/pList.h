@@ -14,6 +14,7 @@ class QLineEdit;
 class QMenu;
 class NoteBox;
 class QPushButton;
+class RunError;
 
 // The main window: the contacts of the current list on the left, the chosen
 // contact's fields on the right, the notes below. Other windows reach its
@@ -142,6 +143,9 @@ private:
     QStringList fieldTexts() const;
     void setFieldTexts(const QStringList& texts);
     void reportUnstorableEdits();
+    bool deleteConfirmedContact(bool& confirmed);
+    bool confirmDelete(const QString& name);
+    void reportFailedDelete(const RunError& failure, bool confirmed);
     void storeTypedContact();
     void listStoredNames(const QString& fieldName);
     void fillList(const QString& field, bool skipEmpty);
