@@ -4,7 +4,6 @@
 #include "BenchTable.h"
 #include "Benches.h"
 
-#include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
 #include "platform/MsgBox.h"
@@ -26,7 +25,6 @@ void benchAccess(BenchTable& table) {
         ini.write("[lastdb]\r\ndb=Quillary.mdb\r\n");
         ini.close();
         AppFolder::setProgramFolderForTesting(dir.path());
-        Globals::reset();
         auto* w = new pList;
         w->showListChooser = [] {};
         w->showNewList = [] {};

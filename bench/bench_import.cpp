@@ -2,7 +2,6 @@
 #include "BenchTable.h"
 #include "Benches.h"
 
-#include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "outlook_import/AddressBooks.h"
 #include "outlook_import/MailPrograms.h"
@@ -358,12 +357,11 @@ void benchImport(BenchTable& table) {
     AppFolder::setProgramFolderForTesting(appFolder);
     modOutLook::setStoreRootForTesting(store);
     MailStore::clearCache();
-    const QString savedList = Globals::currentListName;
     {
         pList main;
         main.showListChooser = [] {};
         main.showNewList = [] {};
-        Globals::currentListName = list;
+        main.globals().currentListName = list;
         main.Refresh_Click(0);
 
         modOutLook::GetOutlookContacts();
@@ -396,7 +394,6 @@ void benchImport(BenchTable& table) {
     for (const QString& program : {QStringLiteral("Thunderbird"), QStringLiteral("Evolution")})
         benchLargeBook(table, program);
     benchFindBooks(table);
-    Globals::currentListName = savedList;
     modOutLook::setStoreRootForTesting(QString());
     AppFolder::setProgramFolderForTesting(QString());
     MsgBox::clearShown();

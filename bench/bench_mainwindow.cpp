@@ -5,7 +5,6 @@
 #include "Benches.h"
 #include "ContactGenerator.h"
 
-#include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
 #include "platform/MsgBox.h"
@@ -82,7 +81,6 @@ void benchMainWindow(BenchTable& table, const QList<int>& sizes) {
         const QString folder = makeFolder(dir, size);
         const QString list = folder + "/Quillary.mdb";
         AppFolder::setProgramFolderForTesting(folder);
-        Globals::reset();
 
         const double baseline = rawOrderedScan(list, "pName");
         table.add("raw ordered scan of pName, " + label, ms(baseline));
@@ -181,7 +179,6 @@ double noteRoundTrip(const QString& note, QString& stored) {
         q.exec();
     }
     AppFolder::setProgramFolderForTesting(folder);
-    Globals::reset();
     auto* w = new pList;
     w->showListChooser = [] {};
     w->showNewList = [] {};

@@ -4,6 +4,7 @@
 #include "Version.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
+#include "platform/MsgBox.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -29,9 +30,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The window manager matches the window to its menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLARY_APP_ID));
-    if (!AppFolder::choose(QCoreApplication::applicationDirPath(),
-                           parser.value(QStringLiteral("folder"))))
+    const QString refusal = AppFolder::choose(QCoreApplication::applicationDirPath(),
+                                              parser.value(QStringLiteral("folder")));
+    if (!refusal.isEmpty()) {
+        MsgBox::show(refusal, MsgBox::Buttons::Ok, MsgBox::Icon::Critical);
         return 1;
+    }
     pList::startProgram();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AdoDataControl.h"
 
+#include "platform/BoundFields.h"
 #include "platform/DataControl.h"
 #include "platform/MsgBox.h"
 #include "platform/Recordset.h"
@@ -119,11 +120,11 @@ void AdoDataControl::close() {
 }
 
 void AdoDataControl::bind(QLineEdit* field, const QString& fieldName) {
-    data_->bind(field, fieldName);
+    BoundFields::bind(*data_, field, fieldName);
 }
 
 void AdoDataControl::bind(NoteBox* field, const QString& fieldName) {
-    data_->bind(field, fieldName);
+    BoundFields::bind(*data_, field, fieldName);
 }
 
 void AdoDataControl::navigate(Move move) {

@@ -113,7 +113,21 @@ NoteBox* frmAreaCodes::descriptionField() const {
 
 void frmAreaCodes::buildControls() {
     const QFont bold = Fonts::make(QStringLiteral("MS Sans Serif"), 8.25, true);
+    buildSearch(bold);
+    buildFields(bold);
+    buildButtonBar();
+    buildDataControl();
+    const QList<QWidget*> order = {txtFields[0], txtFields[1], txtFields[2], cmdAdd,
+                                   cmdUpdate,    cmdDelete,    cmdRefresh,   cmdClose,
+                                   Command2,     Command1,     Text1[1],     Text1[0]};
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    FormLook::settle(this);
+    txtFields[0]->setFocus();
+}
 
+// The search panel at the top: area code and location, "Go" and "Reset".
+void frmAreaCodes::buildSearch(const QFont& bold) {
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Twips::place(Picture1, 135, 45, 5550, 1230);
@@ -152,7 +166,10 @@ void frmAreaCodes::buildControls() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Twips::place(Command2, 4635, 585, 645, 330);
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
 
+// The area code's fields with their captions, and the status line below them.
+void frmAreaCodes::buildFields(const QFont& bold) {
     const char* captions[] = {"AreaCode:", "Description:", "Location:"};
     for (int i = 0; i < 3; ++i) {
         lblLabels[i] = new QLabel(QString::fromLatin1(captions[i]), this);
@@ -190,7 +207,10 @@ void frmAreaCodes::buildControls() {
     Label4 = new QLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
     Twips::place(Label4, 180, 3870, 5505, 240);
+}
 
+// The bar of command buttons above the navigation bar.
+void frmAreaCodes::buildButtonBar() {
     picButtons = new QWidget(this);
     picButtons->setObjectName(QStringLiteral("picButtons"));
     Twips::place(picButtons, 0, clientHeight - navigationBarHeight - buttonBarHeight, clientWidth,
@@ -213,29 +233,24 @@ void frmAreaCodes::buildControls() {
                            &frmAreaCodes::cmdRefresh_Click);
     cmdClose = barButton(QStringLiteral("&Close"), QStringLiteral("cmdClose"), 4675,
                          &frmAreaCodes::cmdClose_Click);
+}
 
+// The data source with its navigation bar at the bottom, bound to the fields.
+void frmAreaCodes::buildDataControl() {
     datPrimaryRS = new AdoDataControl(this);
     datPrimaryRS->setObjectName(QStringLiteral("datPrimaryRS"));
     Twips::place(datPrimaryRS, 0, clientHeight - navigationBarHeight, clientWidth,
                  navigationBarHeight);
     datPrimaryRS->setRecordSource(QString::fromLatin1(fullList));
-    datPrimaryRS->bind(areaCode, QStringLiteral("AreaCode"));
-    datPrimaryRS->bind(description, QStringLiteral("Description"));
-    datPrimaryRS->bind(location, QStringLiteral("Location"));
+    datPrimaryRS->bind(static_cast<QLineEdit*>(txtFields[0]), QStringLiteral("AreaCode"));
+    datPrimaryRS->bind(static_cast<NoteBox*>(txtFields[1]), QStringLiteral("Description"));
+    datPrimaryRS->bind(static_cast<QLineEdit*>(txtFields[2]), QStringLiteral("Location"));
     connect(datPrimaryRS, &AdoDataControl::moveComplete, this,
             [this] { datPrimaryRS_MoveComplete(); });
     connect(datPrimaryRS, &AdoDataControl::error, this,
             [this](int number, const QString& text, bool* cancel) {
                 datPrimaryRS_Error(number, text, cancel);
             });
-
-    const QList<QWidget*> order = {txtFields[0], txtFields[1], txtFields[2], cmdAdd,
-                                   cmdUpdate,    cmdDelete,    cmdRefresh,   cmdClose,
-                                   Command2,     Command1,     Text1[1],     Text1[0]};
-    for (int i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-    FormLook::settle(this);
-    txtFields[0]->setFocus();
 }
 
 void frmAreaCodes::Form_Load() {

@@ -73,6 +73,10 @@ protected:
 
 private:
     void buildControls();
+    void buildSearch(const QFont& bold);
+    void buildFields(const QFont& bold);
+    void buildButtonBar();
+    void buildDataControl();
     QLineEdit* areaCodeField() const;
     QLineEdit* locationField() const;
     NoteBox* descriptionField() const;

@@ -38,7 +38,7 @@ QFrame* line(QWidget* parent, const QString& name, int top, const QColor& colour
 }
 } // namespace
 
-NewDB::NewDB(QWidget* parent) : QDialog(parent) {
+NewDB::NewDB(Globals& globals, QWidget* parent) : QDialog(parent), globals_(globals) {
     g_instance = this;
     setObjectName(QStringLiteral("NewDB"));
     setWindowTitle(QStringLiteral("  Make a new List"));
@@ -107,8 +107,8 @@ NewDB* NewDB::instance() {
     return g_instance;
 }
 
-void NewDB::showModal() {
-    NewDB dialog(pList::instance());
+void NewDB::showModal(Globals& globals) {
+    NewDB dialog(globals, pList::instance());
     Twips::centreOnScreen(&dialog);
     dialog.exec();
 }
@@ -152,8 +152,8 @@ int NewDB::nameFault(const QString& typedName) {
 void NewDB::makeList() {
     pList* main = pList::instance();
     try {
-        Globals::applicationFolderPath = AppFolder::programFolder();
-        Globals::templateFolder = Globals::applicationFolderPath;
+        globals_.applicationFolderPath = AppFolder::programFolder();
+        globals_.templateFolder = globals_.applicationFolderPath;
 
         const QString n = Text1->text();
         if (n.isEmpty())
@@ -161,7 +161,7 @@ void NewDB::makeList() {
         if (const int fault = nameFault(n))
             throw RunError::of(fault);
         const QString f = ListFiles::fileNameFor(n);
-        const QString target = AppFolder::join(Globals::applicationFolderPath, f);
+        const QString target = AppFolder::join(globals_.applicationFolderPath, f);
 
         // A list of that name keeps its contacts unless the user says otherwise.
         // The open list cannot be replaced at all; the copy below says so (70).
@@ -177,7 +177,7 @@ void NewDB::makeList() {
         }
 
         const QString templatePath =
-            AppFolder::join(Globals::templateFolder, QString::fromLatin1(ListFiles::templateFile));
+            AppFolder::join(globals_.templateFolder, QString::fromLatin1(ListFiles::templateFile));
         // A template brought over from an Access installation becomes one of ours.
         if (!AccessListPrompt::bringIn(this, templatePath,
                                        QString::fromLatin1(Globals::contactTable)))

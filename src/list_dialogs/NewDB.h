@@ -2,6 +2,8 @@
 #pragma once
 #include <QDialog>
 
+struct Globals;
+
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -14,11 +16,11 @@ class QRadioButton;
 class NewDB : public QDialog {
     Q_OBJECT
 public:
-    explicit NewDB(QWidget* parent = nullptr);
+    explicit NewDB(Globals& globals, QWidget* parent = nullptr);
     ~NewDB() override;
 
     // Shows the dialog modally over the main window; returns when it closes.
-    static void showModal();
+    static void showModal(Globals& globals);
     // The dialog while it is loaded (null otherwise).
     static NewDB* instance();
 
@@ -39,5 +41,7 @@ public:
     QPushButton* cmdButtons[2] = {nullptr, nullptr};
 
 private:
+    Globals& globals_;
+
     void makeList();
 };

@@ -39,7 +39,7 @@ bool sameFolder(const QString& a, const QString& b) {
 }
 } // namespace
 
-frmCopyList::frmCopyList(QWidget* parent) : QDialog(parent) {
+frmCopyList::frmCopyList(Globals& globals, QWidget* parent) : QDialog(parent), globals_(globals) {
     g_instance = this;
     setObjectName(QStringLiteral("frmCopyList"));
     setWindowTitle(QStringLiteral("Copy a List"));
@@ -100,17 +100,17 @@ frmCopyList* frmCopyList::instance() {
 
 // Modal like the other list dialogs: the copy is done, or refused, before the
 // user goes on in the main window.
-void frmCopyList::showDialog() {
-    frmCopyList dialog(pList::instance());
+void frmCopyList::showDialog(Globals& globals) {
+    frmCopyList dialog(globals, pList::instance());
     Twips::centreOnScreen(&dialog);
     dialog.exec();
 }
 
 void frmCopyList::Form_Load() {
     // The folder as last set by the main window or the list dialogs.
-    const QString folder = Globals::applicationFolderPath.isEmpty()
+    const QString folder = globals_.applicationFolderPath.isEmpty()
                                ? AppFolder::programFolder()
-                               : Globals::applicationFolderPath;
+                               : globals_.applicationFolderPath;
     Drive1->setDrive(folder);
     Dir1->setPath(folder);
 }
@@ -130,10 +130,10 @@ void frmCopyList::cmdButtons_Click(int index) {
         reject();
 }
 
-QString frmCopyList::startFolder() {
-    if (!Globals::copyDestinationFolder.isEmpty() &&
-        QFileInfo(Globals::copyDestinationFolder).isDir())
-        return Globals::copyDestinationFolder;
+QString frmCopyList::startFolder() const {
+    if (!globals_.copyDestinationFolder.isEmpty() &&
+        QFileInfo(globals_.copyDestinationFolder).isDir())
+        return globals_.copyDestinationFolder;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
@@ -158,10 +158,10 @@ void frmCopyList::copySelected() {
         this, QStringLiteral("Copy \"") + f + QStringLiteral("\" to"), startFolder());
     if (folder.isEmpty())
         return;
-    Globals::copyDestinationFolder = QDir::cleanPath(folder);
-    const QString target = AppFolder::join(Globals::copyDestinationFolder, f);
+    globals_.copyDestinationFolder = QDir::cleanPath(folder);
+    const QString target = AppFolder::join(globals_.copyDestinationFolder, f);
 
-    if (sameFolder(Globals::copyDestinationFolder, File1->path())) {
+    if (sameFolder(globals_.copyDestinationFolder, File1->path())) {
         MsgBox::show(QStringLiteral("\"") + f +
                          QStringLiteral("\" is already in that folder; a file cannot be copied "
                                         "onto itself.") +
@@ -172,7 +172,7 @@ void frmCopyList::copySelected() {
     if (FileSystem::exists(target)) {
         const auto answer = MsgBox::show(
             QStringLiteral("\"") + f + QStringLiteral("\" already exists in") + crlf +
-                Globals::copyDestinationFolder + crlf + QStringLiteral("Replace it by the copy?"),
+                globals_.copyDestinationFolder + crlf + QStringLiteral("Replace it by the copy?"),
             MsgBox::Buttons::YesNo, MsgBox::Icon::Exclamation, QStringLiteral("Copy a List"),
             MsgBox::Answer::No);
         if (answer != MsgBox::Answer::Yes)

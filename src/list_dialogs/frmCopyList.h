@@ -2,6 +2,8 @@
 #pragma once
 #include <QDialog>
 
+struct Globals;
+
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -13,11 +15,11 @@ class QWidget;
 class frmCopyList : public QDialog {
     Q_OBJECT
 public:
-    explicit frmCopyList(QWidget* parent = nullptr);
+    explicit frmCopyList(Globals& globals, QWidget* parent = nullptr);
     ~frmCopyList() override;
 
     // Shows the dialog modally over the main window; returns when it closes.
-    static void showDialog();
+    static void showDialog(Globals& globals);
     // The dialog while it is loaded (null otherwise).
     static frmCopyList* instance();
 
@@ -29,7 +31,7 @@ public:
 
     // Where the folder question starts: the last folder chosen, else the
     // user's documents folder, else their home folder.
-    static QString startFolder();
+    QString startFolder() const;
 
     // Controls, by their designer names.
     DriveListBox* Drive1 = nullptr;
@@ -39,5 +41,7 @@ public:
     QPushButton* cmdButtons[2] = {nullptr, nullptr};
 
 private:
+    Globals& globals_;
+
     void copySelected();
 };

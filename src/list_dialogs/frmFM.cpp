@@ -24,7 +24,7 @@ frmFM* g_instance = nullptr;
 const QString crlf = QStringLiteral("\r\n");
 } // namespace
 
-frmFM::frmFM(QWidget* parent) : QDialog(parent) {
+frmFM::frmFM(Globals& globals, QWidget* parent) : QDialog(parent), globals_(globals) {
     g_instance = this;
     setObjectName(QStringLiteral("frmFM"));
     setWindowTitle(QStringLiteral("File Maintenance"));
@@ -97,20 +97,20 @@ frmFM* frmFM::instance() {
     return g_instance;
 }
 
-void frmFM::showModal() {
-    frmFM dialog(pList::instance());
+void frmFM::showModal(Globals& globals) {
+    frmFM dialog(globals, pList::instance());
     Twips::centreOnScreen(&dialog);
     dialog.exec();
 }
 
 void frmFM::Form_Load() {
     File1->setPattern(QString::fromLatin1(ListFiles::listPattern));
-    Globals::applicationFolderPath = AppFolder::programFolder();
+    globals_.applicationFolderPath = AppFolder::programFolder();
     if (pList* main = pList::instance())
         main->Image2->hide();
-    Drive1->setDrive(Globals::applicationFolderPath);
-    Dir1->setPath(Globals::applicationFolderPath);
-    Text1->setText(Globals::applicationFolderPath);
+    Drive1->setDrive(globals_.applicationFolderPath);
+    Dir1->setPath(globals_.applicationFolderPath);
+    Text1->setText(globals_.applicationFolderPath);
 }
 
 void frmFM::Drive1_Change() {
@@ -169,7 +169,7 @@ void frmFM::choose() {
     }
     // An Access list is converted first; a refused one stays as it is (the
     // user has been told) and the dialog stays open.
-    if (!AccessListPrompt::bringIn(this, AppFolder::join(Globals::applicationFolderPath, f),
+    if (!AccessListPrompt::bringIn(this, AppFolder::join(globals_.applicationFolderPath, f),
                                    QString::fromLatin1(Globals::contactTable)))
         return;
     // A file that does not open as a list is never made current: the list open
@@ -183,10 +183,7 @@ void frmFM::choose() {
         return;
     }
     DataControl& dc = *main->Data1;
-    resumeStep([&] {
-        dc.recordset().moveFirst();
-        Globals::sharedContactRecordset = dc.recordsetHandle();
-    });
+    resumeStep([&] { dc.recordset().moveFirst(); });
     resumeStep([&] { main->List1->clear(); });
     resumeStep([&] {
         Recordset& rs = dc.recordset();
@@ -199,7 +196,7 @@ void frmFM::choose() {
     });
     resumeStep([&] {
         main->Label6->setText(QStringLiteral("Individual Name"));
-        Globals::listDisplayMode = 1;
+        globals_.listDisplayMode = 1;
         if (main->List1->listCount() > 0)
             main->List1->setListIndex(0);
     });

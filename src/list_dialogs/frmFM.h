@@ -2,6 +2,8 @@
 #pragma once
 #include <QDialog>
 
+struct Globals;
+
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -14,11 +16,11 @@ class QPushButton;
 class frmFM : public QDialog {
     Q_OBJECT
 public:
-    explicit frmFM(QWidget* parent = nullptr);
+    explicit frmFM(Globals& globals, QWidget* parent = nullptr);
     ~frmFM() override;
 
     // Shows the chooser modally over the main window; returns when it closes.
-    static void showModal();
+    static void showModal(Globals& globals);
     // The chooser while it is loaded (null otherwise).
     static frmFM* instance();
 
@@ -38,5 +40,7 @@ public:
     QLineEdit* Text1 = nullptr;
 
 private:
+    Globals& globals_;
+
     void choose();
 };

@@ -43,6 +43,17 @@ QString literal(const QString& text) {
     return t;
 }
 
+// Remembers the current list in the settings file. A failure is shown and the
+// handler goes on.
+void rememberList(const QString& fileName) {
+    try {
+        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + fileName,
+                               QString::fromLatin1(Globals::settingsFileName));
+    } catch (const RunError& e) {
+        MsgBox::show(e.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
+    }
+}
+
 // A table without person names is no phonebook list (3265).
 void requirePersonNames(Recordset& records) {
     if (records.fieldIndex(QStringLiteral("pName")) < 0)
@@ -60,8 +71,8 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    showListChooser = [] { frmFM::showModal(); };
-    showNewList = [] { NewDB::showModal(); };
+    showListChooser = [this] { frmFM::showModal(globals_); };
+    showNewList = [this] { NewDB::showModal(globals_); };
     endProgram = [] { QCoreApplication::exit(0); };
 
     connect(List1, &SortedListBox::clicked, this, &pList::List1_Click);
@@ -131,13 +142,11 @@ void pList::Form_Load() {
     const QFileInfo last(AppFolder::join(folder, name));
     if (name.isEmpty() || !last.isFile() || !last.isReadable()) {
         // None: the default list becomes the remembered one.
-        IniFile::WriteIniValue(
-            QStringLiteral("[lastdb]"),
-            QStringLiteral("db=") + QString::fromLatin1(Globals::defaultListName), settings);
+        rememberList(QString::fromLatin1(Globals::defaultListName));
         name = remembered();
     }
-    Globals::currentListName = name;
-    Label13->setText(Globals::currentListName);
+    globals_.currentListName = name;
+    Label13->setText(globals_.currentListName);
 
     if (!FileSystem::anyMatch(folder, QString::fromLatin1(ListFiles::listPattern))) {
         if (showNewList)
@@ -147,16 +156,16 @@ void pList::Form_Load() {
     if (name.isEmpty() && showListChooser)
         showListChooser();
     // A name must name a file: an empty one would name the folder itself.
-    const QString current = Globals::currentListName;
+    const QString current = globals_.currentListName;
     if ((current.isEmpty() || !QFileInfo(AppFolder::join(folder, current)).isFile()) &&
         showListChooser)
         showListChooser();
     // A remembered list that is still an Access file is converted before it opens
     // (a missing file or the folder itself is no Access file).
-    AccessListPrompt::bringIn(this, AppFolder::join(folder, Globals::currentListName),
+    AccessListPrompt::bringIn(this, AppFolder::join(folder, globals_.currentListName),
                               QString::fromLatin1(Globals::contactTable));
     Label6->setText(QStringLiteral("Individual Name"));
-    Globals::listDisplayMode = 1;
+    globals_.listDisplayMode = 1;
     Refresh_Click(0);
     resumeStep([&] {
         if (Data1->hasRecordset() && Data1->recordset().recordCount() > 0)
@@ -166,7 +175,7 @@ void pList::Form_Load() {
 
 void pList::Refresh_Click(qint16) {
     const HandlerScope scope;
-    resumeStep([] { Globals::applicationFolderPath = AppFolder::programFolder(); });
+    resumeStep([this] { globals_.applicationFolderPath = AppFolder::programFolder(); });
     const Opening opening = openWholeTable();
     if (opening == Opening::Locked)
         return;
@@ -176,13 +185,12 @@ void pList::Refresh_Click(qint16) {
         fillList(QStringLiteral("pName"), false);
     else
         listStoredNames(QStringLiteral("pName"));
-    Globals::sharedContactRecordset = nullptr;
     Label6->setText(QStringLiteral("Individual Name"));
-    Label13->setText(Globals::currentListName);
-    Globals::listDisplayMode = 1;
+    Label13->setText(globals_.currentListName);
+    globals_.listDisplayMode = 1;
 }
 
-// Points Data1 at the current list's whole table and shares its records. A list
+// Points Data1 at the current list's whole table. A list
 // that cannot be opened leaves nothing of the list open before (unless an edit
 // is still waiting to be stored), so the window never lists or deletes another
 // file's contacts. A list another program holds stays open as it was: the user
@@ -194,7 +202,7 @@ pList::Opening pList::openWholeTable() {
     const bool typedWithoutList = !Data1->hasRecordset() && !typed.join(QString()).isEmpty();
     const bool opened = resumeStep([this] {
         Data1->setDatabaseName(
-            AppFolder::join(Globals::applicationFolderPath, Globals::currentListName));
+            AppFolder::join(globals_.applicationFolderPath, globals_.currentListName));
         Data1->setRecordSource(QString::fromLatin1(Globals::contactTable));
         Data1->refresh();
         requirePersonNames(Data1->recordset());
@@ -209,7 +217,7 @@ pList::Opening pList::openWholeTable() {
             setFieldTexts(typed);
             MsgBox::show(PendingError::error().failureMessage() +
                              QStringLiteral("\r\nThe contact was not stored: the list \"") +
-                             Globals::currentListName + QStringLiteral("\" is not open."),
+                             globals_.currentListName + QStringLiteral("\" is not open."),
                          MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
         } else {
             Data1->showCurrent();
@@ -222,8 +230,6 @@ pList::Opening pList::openWholeTable() {
             setFieldTexts(typed);
         });
     }
-    if (opened)
-        resumeStep([this] { Globals::sharedContactRecordset = Data1->recordsetHandle(); });
     return opened ? Opening::Opened : Opening::Failed;
 }
 
@@ -280,7 +286,7 @@ void pList::reportUnstorableEdits() {
     if (fields.isEmpty())
         return;
     MsgBox::show(RunError::of(ErrNo::ItemNotFound).failureMessage() +
-                     QStringLiteral("\r\nThe list \"") + Globals::currentListName +
+                     QStringLiteral("\r\nThe list \"") + globals_.currentListName +
                      QStringLiteral("\" has no field ") + fields.join(QStringLiteral(", ")) +
                      QStringLiteral("; what was typed there is not stored."),
                  MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
@@ -321,7 +327,7 @@ bool pList::openList(const QString& fileName) {
     storeTypedContact();
     if (Data1->dataChanged() && !resumeStep([this] { Data1->recordset().storePending(); }))
         return false;
-    const QString path = AppFolder::join(Globals::applicationFolderPath, fileName);
+    const QString path = AppFolder::join(globals_.applicationFolderPath, fileName);
     if (!ListFiles::isPlainFileName(fileName))
         throw RunError::of(ErrNo::BadFileName);
     {
@@ -341,12 +347,8 @@ bool pList::openList(const QString& fileName) {
         Data1->setRecordSource(previousSource);
         throw;
     }
-    Globals::currentListName = fileName;
-    // The writer reports its own failures.
-    resumeStep([&] {
-        IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + fileName,
-                               QString::fromLatin1(Globals::settingsFileName));
-    });
+    globals_.currentListName = fileName;
+    rememberList(fileName);
     return true;
 }
 
@@ -354,7 +356,7 @@ bool pList::openList(const QString& fileName) {
 // list. Person names: a null name adds nothing. Company names: only names
 // greater than the empty string.
 void pList::fillList(const QString& fieldName, bool skipEmpty) {
-    if (!Globals::sharedContactRecordset || !Data1->hasRecordset())
+    if (!Data1->hasRecordset())
         return;
     Recordset& rs = Data1->recordset();
     DataControl::Batch batch(*Data1);
@@ -384,14 +386,15 @@ void pList::loadNames(const QString& fieldName, const QString& caption, qint16 m
     if (opening == Opening::Locked)
         return;
     const bool opened = opening == Opening::Opened;
-    resumeStep([this] {
-        if (Globals::sharedContactRecordset && Globals::sharedContactRecordset->hasCurrent())
-            List1->clear();
-    });
-    fillList(fieldName, mode == 2);
-    Globals::sharedContactRecordset = nullptr;
+    if (opened) {
+        resumeStep([this] {
+            if (Data1->recordset().hasCurrent())
+                List1->clear();
+        });
+        fillList(fieldName, mode == 2);
+    }
     Label6->setText(caption);
-    Globals::listDisplayMode = mode;
+    globals_.listDisplayMode = mode;
     if (opened) {
         List1->setListIndex(0);
     } else {
@@ -418,7 +421,7 @@ void pList::List1_Click() {
     }
     const QString text = literal(List1->text());
     const QString statement =
-        Globals::listDisplayMode == 0 || Globals::listDisplayMode == 1
+        globals_.listDisplayMode == 0 || globals_.listDisplayMode == 1
             ? QStringLiteral("select * from pName2 where pName='") + text + QLatin1Char('\'')
             : QStringLiteral("select * from pName2 where CompanyName='") + text + QLatin1Char('\'');
     const bool found = resumeStep([&] {
@@ -468,53 +471,60 @@ void pList::smdSave_Click() {
 
 void pList::Delete_Click(qint16) {
     const HandlerScope scope;
-    bool deleted = false;
     bool confirmed = false;
     try {
-        Recordset& rs = Data1->recordset();
-        Globals::sharedContactRecordset = Data1->recordsetHandle();
-        DataControl::Batch batch(*Data1);
-        rs.moveFirst();
-        // The company view offers the contacts of the selected company.
-        const bool byCompany = Globals::listDisplayMode != 0 && Globals::listDisplayMode != 1;
-        const int compared =
-            rs.fieldIndex(byCompany ? QStringLiteral("CompanyName") : QStringLiteral("pName"));
-        const int name = rs.fieldIndex(QStringLiteral("pName"));
-        const QString selected = List1->text();
-        while (!rs.isEOF()) {
-            const QVariant value = rs.field(compared);
-            if (!value.isNull() && value.toString() == selected) {
-                // The fields show the contact the question is about.
-                Data1->showCurrent();
-                const auto answer = MsgBox::show(
-                    QStringLiteral("Delete ") + rs.field(name).toString() + QStringLiteral("??"),
-                    MsgBox::Buttons::OkCancel, MsgBox::Icon::Question,
-                    QStringLiteral("Delete a Contact"), MsgBox::Answer::Cancel);
-                if (answer == MsgBox::Answer::Ok) {
-                    confirmed = true;
-                    rs.deleteCurrent();
-                    deleted = true;
-                    break;
-                }
-            }
-            rs.moveNext();
-        }
+        deleteConfirmedContact(confirmed);
     } catch (const std::exception& e) {
-        const RunError failure = toRunError(e);
-        PendingError::set(failure);
-        // The user asked for the delete: a failure is shown; the contact stays listed.
-        if (confirmed && !deleted)
-            MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
-                         QStringLiteral("Delete a Contact"));
-        else if (!deleted)
-            reportLocked(QStringLiteral("Delete a Contact"));
-        if (!deleted) {
-            Globals::sharedContactRecordset = nullptr;
-            return;
-        }
+        reportFailedDelete(toRunError(e), confirmed);
+        return;
     }
     Refresh_Click(0);
-    Globals::sharedContactRecordset = nullptr;
+}
+
+// Walks the contacts listed under the selected entry (the company view offers
+// the contacts of the selected company), asking about each; the first one the
+// user confirms is deleted. Returns whether one was; confirmed tells whether the
+// user said yes before a failure.
+bool pList::deleteConfirmedContact(bool& confirmed) {
+    Recordset& rs = Data1->recordset();
+    DataControl::Batch batch(*Data1);
+    rs.moveFirst();
+    const bool byCompany = globals_.listDisplayMode != 0 && globals_.listDisplayMode != 1;
+    const int compared =
+        rs.fieldIndex(byCompany ? QStringLiteral("CompanyName") : QStringLiteral("pName"));
+    const int name = rs.fieldIndex(QStringLiteral("pName"));
+    const QString selected = List1->text();
+    for (; !rs.isEOF(); rs.moveNext()) {
+        const QVariant value = rs.field(compared);
+        if (value.isNull() || value.toString() != selected)
+            continue;
+        if (confirmDelete(rs.field(name).toString())) {
+            confirmed = true;
+            rs.deleteCurrent();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Shows the current contact in the fields and asks whether to delete it.
+bool pList::confirmDelete(const QString& name) {
+    Data1->showCurrent();
+    return MsgBox::show(QStringLiteral("Delete ") + name + QStringLiteral("??"),
+                        MsgBox::Buttons::OkCancel, MsgBox::Icon::Question,
+                        QStringLiteral("Delete a Contact"),
+                        MsgBox::Answer::Cancel) == MsgBox::Answer::Ok;
+}
+
+// The contact stays listed. A delete the user asked for says why it failed;
+// before that, only a list held by another program is reported.
+void pList::reportFailedDelete(const RunError& failure, bool confirmed) {
+    PendingError::set(failure);
+    if (confirmed)
+        MsgBox::show(failure.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
+                     QStringLiteral("Delete a Contact"));
+    else
+        reportLocked(QStringLiteral("Delete a Contact"));
 }
 
 void pList::mnuDelContact_Click(qint16) {
@@ -541,17 +551,17 @@ bool pList::eventFilter(QObject* watched, QEvent* event) {
 
 void pList::MakeDB_Click(qint16) {
     const HandlerScope scope;
-    NewDB::showModal();
+    NewDB::showModal(globals_);
 }
 
 void pList::DBSwitch_Click(qint16) {
     const HandlerScope scope;
     resumeStep([] { ListFiles::closeAreaCodes(); });
-    frmFM::showModal();
+    frmFM::showModal(globals_);
 }
 
 void pList::ListCopy_Click(qint16) {
-    frmCopyList::showDialog();
+    frmCopyList::showDialog(globals_);
 }
 
 void pList::AreaCodeLookup_Click(qint16) {

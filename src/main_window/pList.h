@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "main_window/Globals.h"
 #include "platform/DataControl.h"
 #include "platform/SortedListBox.h"
 
@@ -13,6 +14,7 @@ class QLineEdit;
 class QMenu;
 class NoteBox;
 class QPushButton;
+class RunError;
 
 // The main window: the contacts of the current list on the left, the chosen
 // contact's fields on the right, the notes below. Other windows reach its
@@ -57,6 +59,9 @@ public:
     void Exit_Click(qint16 index = 0);
     void Exit2_Click(qint16 index = 0);
     void Form_Unload(qint16& cancel);
+
+    // The state shared with the list dialogs, handed to each of them.
+    Globals& globals() { return globals_; }
 
     // Start-up opens these modally when it must; tests replace them.
     std::function<void()> showListChooser;
@@ -125,6 +130,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Globals globals_;
+
     void buildControls();
     void buildMenus();
     enum class Opening { Opened, Failed, Locked };
@@ -136,6 +143,9 @@ private:
     QStringList fieldTexts() const;
     void setFieldTexts(const QStringList& texts);
     void reportUnstorableEdits();
+    bool deleteConfirmedContact(bool& confirmed);
+    bool confirmDelete(const QString& name);
+    void reportFailedDelete(const RunError& failure, bool confirmed);
     void storeTypedContact();
     void listStoredNames(const QString& fieldName);
     void fillList(const QString& field, bool skipEmpty);

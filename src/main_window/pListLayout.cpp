@@ -3,6 +3,7 @@
 #include "pList.h"
 
 #include "about/Emblem.h"
+#include "platform/BoundFields.h"
 #include "platform/FormLook.h"
 #include "platform/NoteBox.h"
 #include "platform/Twips.h"
@@ -89,6 +90,7 @@ void pList::buildControls() {
     Data1 = new DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
     Data1->setRecordSource(QStringLiteral("pName2"));
+    BoundFields::reportInMessageBoxes(*Data1);
 
     Picture2 = new QWidget(Picture1);
     Picture2->setObjectName(QStringLiteral("Picture2"));
@@ -174,8 +176,8 @@ void pList::buildControls() {
         {Text8, "pCity"},    {Text9, "pState"},       {Text10, "pZip"},    {Text6, "pPhone"},
         {Text2, "pCoPhone"}, {Text3, "pFax"},         {Text4, "pEmail"}};
     for (const auto& [edit, name] : bound)
-        Data1->bind(edit, QString::fromLatin1(name));
-    Data1->bind(Text5, QStringLiteral("pNotes"));
+        BoundFields::bind(*Data1, edit, QString::fromLatin1(name));
+    BoundFields::bind(*Data1, Text5, QStringLiteral("pNotes"));
 
     // Focus runs list, name, company, address, second line, city, state, zip,
     // phone 1, phone 2, fax/other, e-mail, notes, "Save Changes", "Add  New".

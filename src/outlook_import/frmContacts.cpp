@@ -278,6 +278,27 @@ void frmContacts::cmdClear_Click(int index) {
 
 void frmContacts::cmdAdd2phonebook_Click() {
     pList* main = pList::instance();
+    if (const std::optional<RunError> failure = storeSelected(main)) {
+        if (failure->number() == ErrNo::DuplicateKey)
+            MsgBox::show(QStringLiteral("Contact already exists in the Phonebook!"),
+                         MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
+                         QStringLiteral("Contact Exists"));
+        else
+            showAddFailed();
+        return;
+    }
+    main->Refresh_Click(0);
+    MsgBox::show(QStringLiteral("All selected contacts were added!"), MsgBox::Buttons::Ok,
+                 MsgBox::Icon::Information, QStringLiteral("Contacts Added"));
+    // A repaint, not focus: the user may go on choosing contacts here.
+    main->update();
+}
+
+// Stores the selected contacts in the main window's list. One transaction for
+// the whole import instead of one per contact; it is committed before any
+// failure is reported, so every contact added before the failure stays stored.
+// Returns the failure, none when every selected contact was stored.
+std::optional<RunError> frmContacts::storeSelected(pList* main) {
     std::optional<RunError> failure;
     const auto fail = [&failure](const std::exception& e) {
         if (auto run = dynamic_cast<const RunError*>(&e))
@@ -293,40 +314,11 @@ void frmContacts::cmdAdd2phonebook_Click() {
         QuietRefusals quiet(dc);
         DataControl::Batch noRepaint(dc);
         modOutLook::FolderHold oneReading;
-        // One transaction for the whole import instead of one per contact; it
-        // is committed before any failure is reported, so every contact added
-        // before the failure stays stored.
         StoreGroup group(dc.database());
         QList<int> added;
-        const qsizetype selected = lstContacts->selectedItems().size();
         BusyProgress busy(this, QStringLiteral("Adding the selected contacts..."));
         try {
-            for (int row = 0; row < lstContacts->count(); ++row) {
-                QListWidgetItem* entry = lstContacts->item(row);
-                if (!entry->isSelected())
-                    continue;
-                busy.step(added.size(), selected);
-                makeCurrent(row);
-                showDetailsOf(row);
-                rs.addNew();
-                try {
-                    rs.setField(QStringLiteral("Pname"), entry->text());
-                    rs.setField(QStringLiteral("PAddress"), Text1->text());
-                    rs.setField(QStringLiteral("PCity"), Text2->text());
-                    rs.setField(QStringLiteral("PState"), Text2a->text());
-                    rs.setField(QStringLiteral("PZip"), Text2b->text());
-                    rs.setField(QStringLiteral("Pphone"), Text3->text());
-                    rs.setField(QStringLiteral("Pemail"), Text3a->text());
-                    rs.update();
-                } catch (...) {
-                    // A refused record must not be stored later by the main window.
-                    if (rs.isNew())
-                        rs.cancelUpdate();
-                    throw;
-                }
-                setSelected(lstContacts, row, false);
-                added.append(row);
-            }
+            addSelected(rs, busy, added);
         } catch (const std::exception& e) {
             fail(e);
         }
@@ -341,20 +333,44 @@ void frmContacts::cmdAdd2phonebook_Click() {
     } catch (const std::exception& e) {
         fail(e);
     }
-    if (failure) {
-        if (failure->number() == ErrNo::DuplicateKey)
-            MsgBox::show(QStringLiteral("Contact already exists in the Phonebook!"),
-                         MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation,
-                         QStringLiteral("Contact Exists"));
-        else
-            showAddFailed();
-        return;
+    return failure;
+}
+
+// Adds each selected contact as a new record, in list order, and deselects it;
+// the rows added so far are in added. Throws the first refusal.
+void frmContacts::addSelected(Recordset& rs, BusyProgress& busy, QList<int>& added) {
+    const qsizetype selected = lstContacts->selectedItems().size();
+    for (int row = 0; row < lstContacts->count(); ++row) {
+        QListWidgetItem* entry = lstContacts->item(row);
+        if (!entry->isSelected())
+            continue;
+        busy.step(added.size(), selected);
+        makeCurrent(row);
+        showDetailsOf(row);
+        addShownContact(rs, entry->text());
+        setSelected(lstContacts, row, false);
+        added.append(row);
     }
-    main->Refresh_Click(0);
-    MsgBox::show(QStringLiteral("All selected contacts were added!"), MsgBox::Buttons::Ok,
-                 MsgBox::Icon::Information, QStringLiteral("Contacts Added"));
-    // A repaint, not focus: the user may go on choosing contacts here.
-    main->update();
+}
+
+// Appends the contact whose details are shown as one record. A refused record
+// is cancelled, so the main window never stores it later.
+void frmContacts::addShownContact(Recordset& rs, const QString& name) {
+    rs.addNew();
+    try {
+        rs.setField(QStringLiteral("Pname"), name);
+        rs.setField(QStringLiteral("PAddress"), Text1->text());
+        rs.setField(QStringLiteral("PCity"), Text2->text());
+        rs.setField(QStringLiteral("PState"), Text2a->text());
+        rs.setField(QStringLiteral("PZip"), Text2b->text());
+        rs.setField(QStringLiteral("Pphone"), Text3->text());
+        rs.setField(QStringLiteral("Pemail"), Text3a->text());
+        rs.update();
+    } catch (...) {
+        if (rs.isNew())
+            rs.cancelUpdate();
+        throw;
+    }
 }
 
 void frmContacts::makeCurrent(int row) {

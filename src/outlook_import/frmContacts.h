@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/RunError.h"
+
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
+class BusyProgress;
 class QComboBox;
+class pList;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class Recordset;
 
 // "OutLook Contacts": the address book's contacts beside their e-mail
 // addresses; the selected contacts are added to the list open in the main
@@ -67,6 +73,9 @@ private:
     void makeCurrent(int row);
     // Shows the details of the contact listed at `row`.
     void showDetailsOf(int row);
+    std::optional<RunError> storeSelected(pList* main);
+    void addSelected(Recordset& rs, BusyProgress& busy, QList<int>& added);
+    void addShownContact(Recordset& rs, const QString& name);
 
     static QPointer<frmContacts> s_instance;
     bool m_settingSelection = false;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFolder.h"
 
-#include "MsgBox.h"
-
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -91,7 +89,7 @@ QString userFolder() {
     return data.isEmpty() ? QString() : data + QStringLiteral("/Quillary");
 }
 
-bool choose(const QString& ownFolder, const QString& requested) {
+QString choose(const QString& ownFolder, const QString& requested) {
     const QString own = QDir::cleanPath(ownFolder);
     const QString installed = QDir::cleanPath(own + QStringLiteral("/../share/quillary"));
     const bool isInstalled = QFileInfo(installed).isDir();
@@ -118,10 +116,9 @@ bool choose(const QString& ownFolder, const QString& requested) {
                            "folder of your choice.")
                 .arg(QDir::toNativeSeparators(folder), problem);
         qWarning().noquote() << text;
-        MsgBox::show(text, MsgBox::Buttons::Ok, MsgBox::Icon::Critical);
-        return false;
+        return text;
     }
     g_chosen = folder;
-    return true;
+    return QString();
 }
 } // namespace AppFolder

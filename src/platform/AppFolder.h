@@ -18,7 +18,8 @@ QString join(const QString& folder, const QString& fileName);
 QString userFolder();
 // Chooses the application folder for this run from the program's own folder and
 // the folder named on the command line (empty when none), creates it and seeds
-// it with the installed data files it lacks. On failure the user is told why
-// and false is returned; the program should then end.
-bool choose(const QString& ownFolder, const QString& requested);
+// it with the installed data files it lacks. Returns why no folder can be used
+// (the text the user is shown), empty when one was chosen; the program should
+// then end.
+QString choose(const QString& ownFolder, const QString& requested);
 } // namespace AppFolder

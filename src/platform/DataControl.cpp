@@ -2,12 +2,8 @@
 #include "DataControl.h"
 
 #include "Database.h"
-#include "MsgBox.h"
-#include "NoteBox.h"
 #include "Recordset.h"
 #include "RunError.h"
-
-#include <QLineEdit>
 
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
@@ -41,20 +37,18 @@ Recordset& DataControl::recordset() {
     return *recordset_;
 }
 
-RecordsetHandle DataControl::recordsetHandle() const {
-    return hasRecordset() ? RecordsetHandle(recordset_) : RecordsetHandle();
-}
-
 bool DataControl::dataChanged() const {
     return recordset_ && recordset_->isDirty();
 }
 
 void DataControl::hook() {
     recordset_->onMoved = [this] { currentMoved(); };
-    recordset_->onStoreRefused = [this](const RunError& e) {
-        if (reportsRefusals_)
-            MsgBox::show(e.description(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
-    };
+    recordset_->onStoreRefused = [this](const RunError& e) { report(e.description()); };
+}
+
+void DataControl::report(const QString& text) const {
+    if (reportsRefusals_ && reporter_)
+        reporter_(text);
 }
 
 void DataControl::refresh() {
@@ -78,9 +72,8 @@ void DataControl::refresh() {
         database_ = std::move(opened);
     hook();
     // An edit would be refused: the user hears so now, not at the first store.
-    if (openedReadOnly && reportsRefusals_)
-        MsgBox::show(RunError::of(ErrNo::ReadOnlyDb).failureMessage(), MsgBox::Buttons::Ok,
-                     MsgBox::Icon::Exclamation);
+    if (openedReadOnly)
+        report(RunError::of(ErrNo::ReadOnlyDb).failureMessage());
     currentMoved();
 }
 
@@ -113,19 +106,11 @@ void DataControl::close() {
     database_.reset();
 }
 
-void DataControl::bind(QLineEdit* field, const QString& fieldName) {
-    bindings_.append({field, fieldName});
-    connect(field, &QLineEdit::textChanged, this,
-            [this, field, fieldName](const QString& text) { fieldEdited(field, fieldName, text); });
+void DataControl::bind(std::unique_ptr<Field> field, const QString& fieldName) {
+    bindings_.push_back({std::move(field), fieldName});
 }
 
-void DataControl::bind(NoteBox* field, const QString& fieldName) {
-    bindings_.append({field, fieldName});
-    connect(field, &QPlainTextEdit::textChanged, this,
-            [this, field, fieldName] { fieldEdited(field, fieldName, field->note()); });
-}
-
-void DataControl::fieldEdited(QWidget*, const QString& fieldName, const QString& text) {
+void DataControl::edited(const QString& fieldName, const QString& text) {
     if (loading_ || !hasRecordset())
         return;
     Recordset& rs = *recordset_;
@@ -148,14 +133,9 @@ QStringList DataControl::unstorableEdits() const {
     if (!hasRecordset())
         return fields;
     // Showing a record empties such fields, so any text in them was typed.
-    for (const Binding& b : bindings_) {
-        const auto* line = qobject_cast<const QLineEdit*>(b.widget.data());
-        const auto* box = qobject_cast<const NoteBox*>(b.widget.data());
-        const bool typed =
-            (line && !line->text().isEmpty()) || (box && !box->document()->isEmpty());
-        if (typed && recordset_->fieldIndex(b.field) < 0)
-            fields << b.field;
-    }
+    for (const Binding& b : bindings_)
+        if (b.field->holdsText() && recordset_->fieldIndex(b.name) < 0)
+            fields << b.name;
     return fields;
 }
 
@@ -172,22 +152,14 @@ void DataControl::showCurrent() {
     const bool current = hasRecordset() && recordset_->hasCurrent();
     loading_ = true;
     for (const Binding& b : bindings_) {
-        if (!b.widget)
-            continue;
         QString text;
         if (current) {
             try {
-                text = recordset_->fieldText(b.field);
+                text = recordset_->fieldText(b.name);
             } catch (const RunError&) {
             }
         }
-        if (auto* line = qobject_cast<QLineEdit*>(b.widget.data())) {
-            line->setText(text);
-            line->setCursorPosition(0);
-        } else if (auto* box = qobject_cast<NoteBox*>(b.widget.data())) {
-            if (box->note() != text)
-                box->setNote(text);
-        }
+        b.field->show(text);
     }
     loading_ = false;
     emit repositioned();

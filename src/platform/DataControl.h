@@ -1,24 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
-
-#include "RecordsetHandle.h"
+#include <vector>
 
 class Database;
 class Recordset;
-class QLineEdit;
-class NoteBox;
-class QWidget;
 
 // The data control behind a window's bound text fields: a database file, a
 // record source, and the records it selects. Its text fields show the current
 // record; any change of a field's text marks the record changed, and leaving
-// the record stores it (on refresh, on a move, on close).
+// the record stores it (on refresh, on a move, on close). The fields are the
+// window's (see platform/BoundFields.h); the control only tells them what to show.
 class DataControl : public QObject {
     Q_OBJECT
 public:
@@ -43,14 +39,23 @@ public:
     Database* database() const { return database_.get(); }
     // Throws RunError 91 when nothing is open.
     Recordset& recordset();
-    // A reference to the open records that reads as null once they are closed
-    // (a failed refresh or close); null when nothing is open.
-    RecordsetHandle recordsetHandle() const;
     // The changed flag of the current record.
     bool dataChanged() const;
 
-    void bind(QLineEdit* field, const QString& fieldName);
-    void bind(NoteBox* field, const QString& fieldName);
+    // A window's text field as the control sees it.
+    class Field {
+    public:
+        virtual ~Field() = default;
+        // Shows the current record's text of the field, empty where none is current.
+        virtual void show(const QString& text) = 0;
+        // Whether the field holds any text.
+        virtual bool holdsText() const = 0;
+    };
+    // Binds a field to a field of the records; it tells its edits through edited().
+    void bind(std::unique_ptr<Field> field, const QString& fieldName);
+    // The text of a bound field changed: the current record takes it, and typing
+    // where no record is current begins a new one.
+    void edited(const QString& fieldName, const QString& text);
 
     // Stores a changed current record (a refusal is reported) and closes the file.
     void close();
@@ -78,8 +83,12 @@ public:
         DataControl& dc_;
     };
 
-    // Refusals are reported with a message box unless switched off (for callers
-    // that report failures themselves).
+    // Told, at once, of what the user must hear: a refused store (its
+    // description) and a list that opened for reading only (its failure message).
+    using Reporter = std::function<void(const QString& text)>;
+    void setReporter(Reporter reporter) { reporter_ = std::move(reporter); }
+    // Refusals go to the reporter unless switched off (for callers that report
+    // failures themselves).
     void setReportsRefusals(bool on) { reportsRefusals_ = on; }
 
 signals:
@@ -88,21 +97,20 @@ signals:
 
 private:
     struct Binding {
-        QPointer<QWidget> widget;
-        QString field;
+        std::unique_ptr<Field> field;
+        QString name;
     };
     void hook();
     void retryForWriting();
-    void fieldEdited(QWidget* w, const QString& fieldName, const QString& text);
+    void report(const QString& text) const;
     void currentMoved();
 
     QString databaseName_;
     QString recordSource_;
     std::unique_ptr<Database> database_;
-    // Shared only with RecordsetHandles, which never keep it alive: closing
-    // frees it and every handle reads null.
-    std::shared_ptr<Recordset> recordset_;
-    QList<Binding> bindings_;
+    std::unique_ptr<Recordset> recordset_;
+    std::vector<Binding> bindings_;
+    Reporter reporter_;
     int batch_ = 0;
     bool stale_ = false;
     bool loading_ = false;

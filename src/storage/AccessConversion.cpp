@@ -492,52 +492,54 @@ Table read(const QString& path, const QString& table,
     return t;
 }
 
-Converted convert(const QString& path, const QString& table, const Hooks& hooks) {
-    const QFileInfo info(path);
-    const QString fileName = info.fileName();
-    const QString folder = info.absolutePath();
-    const AccessHeader header = AccessHeader::of(path);
-    if (header.encrypted)
-        throw Refused(
-            Refused::Reason::Encrypted,
-            quoted(fileName) +
-                QStringLiteral(
-                    " is an encrypted Access database, which cannot be read here.\r\n"
-                    "To bring it over, open it in Microsoft Access with its password (File, "
-                    "Open, \"Open Exclusive\"), remove the password (Access 2007 and later: "
-                    "File, Info, \"Decrypt Database\"; Access 2003 and earlier: Tools, "
-                    "Security, \"Unset Database Password\"; an encoded Access 97 or 2000 "
-                    "database: Tools, Security, \"Encode/Decode Database\"), and copy the "
-                    "file here again.\r\nNothing was changed."));
-    if (!header.password.isEmpty()) {
-        bool again = false;
-        for (;;) {
-            const std::optional<QString> given =
-                hooks.password ? hooks.password(fileName, again) : std::nullopt;
-            if (!given)
-                throw Refused(Refused::Reason::NoPassword, QString());
-            if (*given == header.password)
-                break;
-            again = true;
-        }
+namespace {
+// The user's way to bring an encrypted list over.
+Refused encryptedRefusal(const QString& fileName) {
+    return Refused(
+        Refused::Reason::Encrypted,
+        quoted(fileName) +
+            QStringLiteral(" is an encrypted Access database, which cannot be read here.\r\n"
+                           "To bring it over, open it in Microsoft Access with its password (File, "
+                           "Open, \"Open Exclusive\"), remove the password (Access 2007 and later: "
+                           "File, Info, \"Decrypt Database\"; Access 2003 and earlier: Tools, "
+                           "Security, \"Unset Database Password\"; an encoded Access 97 or 2000 "
+                           "database: Tools, Security, \"Encode/Decode Database\"), and copy the "
+                           "file here again.\r\nNothing was changed."));
+}
+
+// Asks for the list's password until it is given right; no answer refuses.
+void requirePassword(const QString& fileName, const QString& password, const Hooks& hooks) {
+    for (bool again = false;; again = true) {
+        const std::optional<QString> given =
+            hooks.password ? hooks.password(fileName, again) : std::nullopt;
+        if (!given)
+            throw Refused(Refused::Reason::NoPassword, QString());
+        if (*given == password)
+            return;
     }
+}
+
+// Refuses a file that cannot be read or a folder the new list cannot be written to.
+void requireConvertible(const QString& path, const AccessHeader& header, const Hooks& hooks) {
+    const QFileInfo info(path);
+    if (header.encrypted)
+        throw encryptedRefusal(info.fileName());
+    if (!header.password.isEmpty())
+        requirePassword(info.fileName(), header.password, hooks);
     // A file cut short of a whole page has lost its end.
     if (info.size() % (header.format == AccessHeader::Format::Jet3 ? 2048 : 4096) != 0)
         damaged(path);
-    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+    if (::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
         notWritable(path, errno);
+}
 
-    removeLeftovers(folder);
-    const Table t = read(path, table, hooks.progress);
-    if (!t.found)
-        throw Refused(Refused::Reason::NotAList,
-                      quoted(fileName) + QStringLiteral(" is not a phonebook list."));
-
-    NewList list(path);
+// Writes the table into the new list and flushes it to the disk.
+void writeNewList(const NewList& list, const QString& path, const QString& table, const Table& t,
+                  const std::function<void(qint64, qint64)>& progress) {
     try {
         if (failingStep == 1)
             throw SQLite::Exception("disk I/O error", SQLITE_IOERR);
-        writeList(list.path(), table, t, hooks.progress);
+        writeList(list.path(), table, t, progress);
         list.sync();
     } catch (const SQLite::Exception& e) {
         notWritable(path, e.getErrorCode() == SQLITE_FULL ? ENOSPC : EIO);
@@ -546,9 +548,14 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
     }
     if (failingStep == 3)
         notWritable(path, EIO);
-    Converted done;
-    done.keptAs = keepOriginal(path);
-    const QByteArray keptPath = QFile::encodeName(folder + QLatin1Char('/') + done.keptAs);
+}
+
+// Keeps the original and puts the new list in its place. Returns the name the
+// original is kept under.
+QString putInPlace(NewList& list, const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString keptAs = keepOriginal(path);
+    const QByteArray keptPath = QFile::encodeName(folder + QLatin1Char('/') + keptAs);
     if (failingStep == 4 ||
         ::rename(list.nativePath().constData(), QFile::encodeName(path).constData()) != 0) {
         const int e = failingStep == 4 ? EIO : errno;
@@ -557,6 +564,21 @@ Converted convert(const QString& path, const QString& table, const Hooks& hooks)
     }
     list.placed();
     syncFolder(folder);
+    return keptAs;
+}
+} // namespace
+
+Converted convert(const QString& path, const QString& table, const Hooks& hooks) {
+    requireConvertible(path, AccessHeader::of(path), hooks);
+    removeLeftovers(QFileInfo(path).absolutePath());
+    const Table t = read(path, table, hooks.progress);
+    if (!t.found)
+        throw Refused(Refused::Reason::NotAList, quoted(QFileInfo(path).fileName()) +
+                                                     QStringLiteral(" is not a phonebook list."));
+    NewList list(path);
+    writeNewList(list, path, table, t, hooks.progress);
+    Converted done;
+    done.keptAs = putInPlace(list, path);
     done.rows = qint64(t.rowCount());
     for (const std::string& name : t.tables)
         if (QString::fromStdString(name).compare(table, Qt::CaseInsensitive) != 0)

@@ -3,7 +3,6 @@
 
 #include "platform/AppFolder.h"
 #include "platform/FileSystem.h"
-#include "platform/MsgBox.h"
 #include "platform/OpenFiles.h"
 #include "platform/Resume.h"
 #include "platform/RunError.h"
@@ -172,7 +171,6 @@ bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine
     if (!keyLine)
         return false;
     const QString name = fileName.isEmpty() ? QString::fromLatin1(writerDefaultFileName) : fileName;
-    bool result = true;
     try {
         const QString path = pathFor(name);
         if (!FileSystem::exists(path))
@@ -192,14 +190,12 @@ bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine
         // The complete new file takes the old one's place in one step, so the
         // folder is never without its settings.
         temporary.commitOver(path);
-    } catch (const RunError& e) {
-        MsgBox::show(e.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
-        result = false;
+    } catch (const RunError&) {
+        throw;
     } catch (const std::exception& e) {
-        MsgBox::show(toRunError(e).failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::None);
-        result = false;
+        throw toRunError(e);
     }
-    return result;
+    return true;
 }
 
 QStringList listing() {

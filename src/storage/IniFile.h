@@ -16,7 +16,7 @@ QString ReadIniValue(const QString& section, const QString& key,
                      const QString& fileName = QString());
 // Adds or replaces keyLine ("db=Quillary.mdb") in section by rewriting the file
 // through "qv.new". Without a key line it does nothing and returns false.
-// Returns false after a failure, which it reports in a message box.
+// A failure throws RunError and leaves the file as it was.
 bool WriteIniValue(const QString& section, const std::optional<QString>& keyLine = std::nullopt,
                    const QString& fileName = QString());
 // The listing filled by the last "*ALL*" read: index 0 empty, the header at 1.

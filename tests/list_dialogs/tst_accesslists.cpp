@@ -189,7 +189,7 @@ private slots:
         w.DBSwitch->trigger();
         full.reset();
         if (refusal.isEmpty()) {
-            QCOMPARE(Globals::currentListName, old);
+            QCOMPARE(w.globals().currentListName, old);
             const QStringList others = tsvLines(mdb, "Categories").isEmpty()
                                            ? QStringList()
                                            : QStringList{QStringLiteral("Categories")};
@@ -197,7 +197,7 @@ private slots:
             QCOMPARE(w.windowTitle(), QStringLiteral("  Old List"));
             return;
         }
-        QCOMPARE(Globals::currentListName, quillary);
+        QCOMPARE(w.globals().currentListName, quillary);
         QCOMPARE(h.entries(), QStringList{QStringLiteral("Home")});
         QCOMPARE(h.folder.read(old), original);
         QCOMPARE(folderContents(h.folder.path()).keys(), files);

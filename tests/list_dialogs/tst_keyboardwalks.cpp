@@ -81,11 +81,11 @@ private slots:
         std::unique_ptr<QWidget> owned;
         QWidget* window;
         if (dialog == QStringLiteral("chooser"))
-            owned = std::make_unique<frmFM>(main);
+            owned = std::make_unique<frmFM>(main->globals(), main);
         else if (dialog == QStringLiteral("new list"))
-            owned = std::make_unique<NewDB>(main);
+            owned = std::make_unique<NewDB>(main->globals(), main);
         else if (dialog == QStringLiteral("copy"))
-            owned = std::make_unique<frmCopyList>(main);
+            owned = std::make_unique<frmCopyList>(main->globals(), main);
         else if (dialog == QStringLiteral("import"))
             modOutLook::GetOutlookContacts();
         if (dialog == QStringLiteral("main"))

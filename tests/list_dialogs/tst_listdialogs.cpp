@@ -94,7 +94,7 @@ struct Copy {
 // (settings: as written before the window opened, null: as start-up wrote them).
 void checkStillHome(const Harness& h, const QByteArray& settings) {
     QCOMPARE(h.window->windowTitle(), QStringLiteral("  Quillary"));
-    QCOMPARE(Globals::currentListName, home);
+    QCOMPARE(h.window->globals().currentListName, home);
     QCOMPARE(h.window->Data1->databaseName(), h.folder.file(home));
     QCOMPARE(h.entries(), (QStringList{"Gail", "Hank"}));
     QCOMPARE(h.folder.read(QStringLiteral("plist.ini")),
@@ -183,7 +183,7 @@ private slots:
             return;
         }
         const QString name = current.chopped(4);
-        QCOMPARE(Globals::currentListName, current);
+        QCOMPARE(h->window->globals().currentListName, current);
         QCOMPARE(h->remembered(), current);
         QCOMPARE(h->entries(), h->storedNames(current));
         QCOMPARE(w.Text1->text(), h->storedNames(current).value(0));
@@ -296,7 +296,7 @@ private slots:
         // Made as the user's files are (umask 022), whatever the template's modes.
         QCOMPARE(modeOf(h->folder.file(current)), 0644u);
         QCOMPARE(h->window->Data1->databaseName(), h->folder.file(current));
-        QCOMPARE(Globals::currentListName, current);
+        QCOMPARE(h->window->globals().currentListName, current);
         QCOMPARE(h->remembered(), current);
         QCOMPARE(h->entries(), QStringList());
         QCOMPARE(h->storedNames(), (QStringList{"Hank", "Gail"}));

@@ -98,7 +98,7 @@ private slots:
                     h.folder.addList(QStringLiteral("Other.mdb"));
                 else
                     h.folder.write(QStringLiteral("Other.mdb"), file);
-                Globals::currentListName = QStringLiteral("Other.mdb");
+                h.window->globals().currentListName = QStringLiteral("Other.mdb");
                 company ? h.window->LoadCompany_Click(0) : h.window->LoadIndiv_Click(0);
             });
         };
@@ -173,7 +173,6 @@ private slots:
         // Nothing selected: no contact was looked up.
         if (selected < 0)
             QCOMPARE(w.Data1->recordSource(), QStringLiteral("pName2"));
-        QCOMPARE(Globals::sharedContactRecordset, nullptr);
         QVERIFY(MsgBox::shown().isEmpty());
     }
 };

@@ -120,7 +120,7 @@ private slots:
             h.start(false);
         }
         QTEST(driver.seen.join(QString()), "dialogs");
-        QCOMPARE(Globals::currentListName, current);
+        QCOMPARE(h.window->globals().currentListName, current);
         QCOMPARE(h.entries(),
                  lists.contains(current) ? QStringList{"In " + current} : QStringList());
         QCOMPARE(h.window->Text1->text(), h.entries().value(0));
@@ -133,6 +133,9 @@ private slots:
         QVERIFY(!h.folder.exists(QStringLiteral("qv.new")));
         // Only the settings writer's reports of its own failures.
         QCOMPARE(MsgBox::shown().size(), failedWrites);
+        if (failedWrites)
+            QVERIFY(MsgBox::last().text.startsWith('*') &&
+                    MsgBox::last().icon == MsgBox::Icon::None);
     }
 
     // The list chosen in the chooser is the one the next start opens.
@@ -154,7 +157,6 @@ private slots:
             h.window->Exit->trigger();
             QCOMPARE(h.endCalls, 1);
             h.window.reset();
-            Globals::reset();
             h.start(false);
             QCOMPARE(driver.seen, QStringList{"frmFM"});
         }

@@ -425,7 +425,7 @@ private:
         m_h->window = std::make_unique<pList>();
         m_h->window->showListChooser = [] {};
         m_h->window->showNewList = [] {};
-        Globals::currentListName = list;
+        m_h->window->globals().currentListName = list;
         m_h->window->Refresh_Click(0);
         m_h->window->show();
     }

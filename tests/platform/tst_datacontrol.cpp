@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/BoundFields.h"
 #include "platform/DataControl.h"
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
@@ -55,9 +56,10 @@ struct Fixture {
     explicit Fixture(const QList<QStringList>& rows) {
         folder.addList("List.mdb");
         folder.addContacts("List.mdb", rows);
-        dc.bind(&name, "pName");
-        dc.bind(&company, "CompanyName");
-        dc.bind(&notes, "pNotes");
+        BoundFields::bind(dc, &name, "pName");
+        BoundFields::bind(dc, &company, "CompanyName");
+        BoundFields::bind(dc, &notes, "pNotes");
+        BoundFields::reportInMessageBoxes(dc);
         open("pName2");
     }
     QString path() const { return folder.file("List.mdb"); }

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/DataControl.h"
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
 #include "platform/RunError.h"
@@ -163,5 +162,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_FileSystem)
+QTEST_GUILESS_MAIN(tst_FileSystem)
 #include "tst_filesystem.moc"

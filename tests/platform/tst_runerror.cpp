@@ -112,5 +112,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_RunError)
+QTEST_GUILESS_MAIN(tst_RunError)
 #include "tst_runerror.moc"

@@ -368,5 +368,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_AccessConversion)
+QTEST_GUILESS_MAIN(tst_AccessConversion)
 #include "tst_accessconversion.moc"

@@ -49,5 +49,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ListFiles)
+QTEST_GUILESS_MAIN(tst_ListFiles)
 #include "tst_listfiles.moc"

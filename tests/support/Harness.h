@@ -4,7 +4,6 @@
 // would open at start-up and the program's end replaced by recorders. Every
 // window suite builds its folder and windows through it.
 #include "list_dialogs/FileControls.h"
-#include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/MsgBox.h"
 #include "storage/IniFile.h"
@@ -32,7 +31,6 @@ public:
     int endCalls = 0;
 
     Harness() {
-        Globals::reset();
         MsgBox::setScripted(true);
         MsgBox::clearShown();
     }
@@ -41,7 +39,6 @@ public:
             window->close();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Globals::reset();
     }
 
     // Creates the window, runs its start-up and shows it. The start-up dialogs

@@ -17,16 +17,17 @@
 namespace {
 // Opens the form of that name, shown, over the harness's application folder.
 QWidget* open(Harness& h, const QString& form, std::unique_ptr<QWidget>& owned) {
+    static Globals globals;
     h.folder.install(QStringLiteral("AreaCodes.dat"));
     if (form == QLatin1String("pList"))
         return &h.startWith({{"Amy Adams", "Acme"}});
     h.folder.addList(QStringLiteral("Quillary.mdb"));
     if (form == QLatin1String("frmFM"))
-        owned = std::make_unique<frmFM>();
+        owned = std::make_unique<frmFM>(globals);
     else if (form == QLatin1String("NewDB"))
-        owned = std::make_unique<NewDB>();
+        owned = std::make_unique<NewDB>(globals);
     else if (form == QLatin1String("frmCopyList"))
-        owned = std::make_unique<frmCopyList>();
+        owned = std::make_unique<frmCopyList>(globals);
     else if (form == QLatin1String("frmAreaCodes"))
         frmAreaCodes::display();
     else if (form == QLatin1String("frmContacts"))

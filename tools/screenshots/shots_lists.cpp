@@ -27,7 +27,7 @@ void save(QWidget* w, const QString& outDir, const QString& name) {
 void shootListDialogs(const QString& outDir) {
     QDir().mkpath(outDir);
     const QString previousFolder = AppFolder::programFolder();
-    const QString previousPath = Globals::applicationFolderPath;
+    Globals globals;
     QTemporaryDir sample;
     for (const char* name : {"Quillary.mdb", "Family.mdb", "Work Contacts.mdb", "Club.mdb",
                              "Template.dat", "AreaCodes.dat", "plist.ini"}) {
@@ -37,20 +37,19 @@ void shootListDialogs(const QString& outDir) {
     }
     AppFolder::setProgramFolderForTesting(sample.path());
     {
-        frmFM chooser;
+        frmFM chooser(globals);
         chooser.File1->setListIndex(1);
         save(&chooser, outDir, QStringLiteral("list_chooser.png"));
     }
     {
-        NewDB maker;
+        NewDB maker(globals);
         maker.Text1->setText(QStringLiteral("Book Club"));
         save(&maker, outDir, QStringLiteral("new_list.png"));
     }
     {
-        frmCopyList copier;
+        frmCopyList copier(globals);
         copier.File1->setListIndex(2);
         save(&copier, outDir, QStringLiteral("copy_list.png"));
     }
     AppFolder::setProgramFolderForTesting(previousFolder);
-    Globals::applicationFolderPath = previousPath;
 }

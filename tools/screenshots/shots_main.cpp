@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Shots.h"
 
-#include "main_window/Globals.h"
 #include "main_window/pList.h"
 #include "platform/AppFolder.h"
 #include "platform/Database.h"
@@ -46,7 +45,6 @@ void shootMainWindow(const QString& outDir) {
         }
     }
     AppFolder::setProgramFolderForTesting(dir.path());
-    Globals::reset();
     {
         pList w;
         w.showListChooser = [] {};

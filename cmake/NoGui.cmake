@@ -1,0 +1,42 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# quillary_require_no_gui(target): configuring fails when the target links Qt Gui
+# or Qt Widgets, directly or through any library it links.
+
+function(quillary_collect_links target out)
+    set(seen ${${out}})
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+        get_target_property(links ${target} ${property})
+        if(NOT links)
+            continue()
+        endif()
+        foreach(link ${links})
+            # $<LINK_ONLY:Qt6::Gui> and the like still link what they name.
+            string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+            if(link IN_LIST seen)
+                continue()
+            endif()
+            list(APPEND seen ${link})
+            if(TARGET ${link})
+                quillary_collect_links(${link} seen)
+            endif()
+        endforeach()
+    endforeach()
+    set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(quillary_require_no_gui target)
+    set(links)
+    quillary_collect_links(${target} links)
+    foreach(link ${links})
+        if(TARGET ${link})
+            get_target_property(aliased ${link} ALIASED_TARGET)
+            if(aliased)
+                set(link ${aliased})
+            endif()
+        endif()
+        # A target (Qt6::Gui, Qt::Widgets) or a library file (libQt6Gui.so).
+        if(link MATCHES "^Qt6?::(Gui|Widgets|OpenGL)" OR link MATCHES "Qt6(Gui|Widgets|OpenGL)")
+            message(FATAL_ERROR "${target} must not link Qt Gui or Widgets, but links ${link}")
+        endif()
+    endforeach()
+endfunction()
