@@ -12,6 +12,7 @@
 #include "platform/Resume.h"
 #include "platform/RunError.h"
 #include "platform/Twips.h"
+#include "storage/CardStore.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -95,6 +96,23 @@ private:
     Database* db_;
     bool open_ = false;
 };
+
+// A contact taken from a card gets every field the card gives, exactly as the
+// card holds it, and the further columns of the list that the card fills.
+void storeCardFields(Recordset& rs, const ContactCard& card) {
+    const ContactFields& f = card.fields;
+    for (int i = ContactFields::Company; i < ContactFields::Count; ++i)
+        rs.setField(QString::fromLatin1(ContactFields::columns[size_t(i)]),
+                    f[ContactFields::Field(i)]);
+    for (const auto& [column, value] : f.extra) {
+        const bool known = std::any_of(
+            ContactFields::columns.begin(), ContactFields::columns.end(), [&](const char* c) {
+                return column.compare(QLatin1String(c), Qt::CaseInsensitive) == 0;
+            });
+        if (!known && rs.fieldIndex(column) >= 0)
+            rs.setField(column, value);
+    }
+}
 
 void showAddFailed() {
     MsgBox::show(QStringLiteral("An error occured while trying to perform the previous") +
@@ -280,6 +298,7 @@ void frmContacts::cmdAdd2phonebook_Click() {
                 makeCurrent(row);
                 showDetailsOf(row);
                 rs.addNew();
+                const ContactCard& card = modOutLook::ShownContact();
                 try {
                     rs.setField(QStringLiteral("Pname"), entry->text());
                     rs.setField(QStringLiteral("PAddress"), Text1->text());
@@ -288,7 +307,13 @@ void frmContacts::cmdAdd2phonebook_Click() {
                     rs.setField(QStringLiteral("PZip"), Text2b->text());
                     rs.setField(QStringLiteral("Pphone"), Text3->text());
                     rs.setField(QStringLiteral("Pemail"), Text3a->text());
+                    if (!card.text.isEmpty())
+                        storeCardFields(rs, card);
                     rs.update();
+                    if (!card.text.isEmpty())
+                        CardStore(*dc.database())
+                            .keep(dc.database()->handle().getLastInsertRowid(), card.uid, card.text,
+                                  card.homeAddress);
                 } catch (...) {
                     // A refused record must not be stored later by the main window.
                     if (rs.isNew())

@@ -62,6 +62,8 @@ struct ContactCard {
     std::array<Source, SourceCount> sources;
     // Parallel to fields.extra.
     QList<Source> extraSources;
+    // Read taking the home address (a mail program's book), not the preferred.
+    bool homeAddress = false;
     enum class Version { V21, V30, V40 };
     Version version = Version::V30;
 

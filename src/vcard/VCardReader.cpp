@@ -854,6 +854,7 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     auto finishCard = [&]() {
         cards.push_back(buildCard(text, cardLines, choice, cardStart));
         cards.back().text = text.sliced(cardStart, cardEnd - cardStart);
+        cards.back().homeAddress = choice == AddressChoice::Home;
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;
