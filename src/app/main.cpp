@@ -2,6 +2,7 @@
 #include "main_window/pList.h"
 
 #include "Version.h"
+#include "app/ExportCommand.h"
 #include "platform/AppFolder.h"
 
 #include <QApplication>
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep the lists in <dir>, created and seeded when new."),
         QStringLiteral("dir"));
     parser.addOption(folder);
+    ExportCommand::addOptions(parser);
+    if (ExportCommand::asked(argc, argv) && !onlyPrints(argc, argv))
+        return ExportCommand::run(argc, argv);
     if (onlyPrints(argc, argv)) {
         QCoreApplication text(argc, argv);
         parser.process(text);

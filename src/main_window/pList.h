@@ -53,6 +53,8 @@ public:
     void ListCopy_Click(qint16 index = 0);
     void AreaCodeLookup_Click(qint16 index = 0);
     void mnuGetOLC_Click(qint16 index = 0);
+    // Writes the list's contacts, or the chosen ones, to a vCard file.
+    void mnuExport_Click(qint16 index = 0);
     void About_Click(qint16 index = 0);
     void Exit_Click(qint16 index = 0);
     void Exit2_Click(qint16 index = 0);
@@ -105,6 +107,7 @@ public:
     QAction* Delete = nullptr;
     QAction* AddNew = nullptr;
     QAction* mnuGetOLC = nullptr;
+    QAction* mnuExport = nullptr;
     QAction* Refresh = nullptr;
     QAction* MakeDB = nullptr;
     QAction* DBSwitch = nullptr;
