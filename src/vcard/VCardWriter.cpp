@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vcard/VCardWriter.h"
 
+#include <QStringDecoder>
 #include <QUrl>
 #include <QUuid>
 
@@ -240,6 +241,49 @@ bool startsNoCase(QByteArrayView text, QByteArrayView prefix) {
            text.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
 }
 
+bool isUtf8(QByteArrayView bytes) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii || QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+// A line of a kept card in UTF-8, as every line of the file is: a line in
+// another character set is decoded as reading it does (its CHARSET, else
+// Windows-1252) and no longer names that set. `charset` carries the set of a
+// property on to its folded lines.
+QByteArray utf8Line(QByteArrayView line, QByteArray& charset) {
+    const bool continued = !line.isEmpty() && (line[0] == ' ' || line[0] == '\t');
+    QByteArray head;
+    QByteArrayView value = line;
+    if (!continued) {
+        charset.clear();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0) {
+            head = line.first(colon).toByteArray();
+            value = line.sliced(colon);
+            for (const QByteArray& p : head.split(';'))
+                if (paramName(p) == "CHARSET")
+                    charset = p.mid(p.indexOf('=') + 1).trimmed();
+        }
+    }
+    if (isUtf8(line))
+        return line.toByteArray();
+    QString text;
+    QStringDecoder decoder(charset.isEmpty() ? "windows-1252" : charset.constData());
+    if (decoder.isValid() && charset.toUpper() != "UTF-8")
+        text = decoder.decode(value);
+    else
+        text = VCardReader::decodeWindows1252(value);
+    if (!head.isEmpty()) {
+        QByteArray kept;
+        for (const QByteArray& p : head.split(';'))
+            if (paramName(p) != "CHARSET")
+                kept += (kept.isEmpty() ? "" : ";") + p;
+        head = kept;
+    }
+    return head + text.toUtf8();
+}
+
 struct Edit {
     qsizetype start;
     qsizetype end;
@@ -275,6 +319,7 @@ public:
         // they belong to the card itself, never to a card nested in it.
         int number = 0;
         bool added = m_added.isEmpty();
+        QByteArray charset;
         qsizetype i = 0;
         while (i < text.size()) {
             qsizetype e = i;
@@ -297,7 +342,7 @@ public:
                     out += edit->lines;
                 continue;
             }
-            out += line;
+            out += utf8Line(line, charset);
             out += "\r\n";
             if (number == 2 && !added) {
                 out += m_added;

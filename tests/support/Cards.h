@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -83,44 +84,87 @@ inline ContactFields randomContact(QRandomGenerator& r, const QStringList& extra
     return f;
 }
 
-// Each card of a file as Python's vobject reads it: property name (with its
-// TYPE parameters, upper case, sorted) -> values; ADR as its seven parts, N as
-// family and given name. An empty list when vobject cannot read the file.
-inline QJsonArray vobjectRead(const QString& path) {
+// For each file, its cards as Python's vobject reads them: property name (with
+// its TYPE parameters, upper case, sorted) -> values; ADR as its seven parts, N
+// as family and given name. Null for a file vobject cannot read.
+inline QJsonArray vobjectReadEach(const QStringList& paths) {
     static const char* script = R"(
 import sys, json, vobject
-cards = []
-with open(sys.argv[1], encoding='utf-8', newline='') as f:
-    for card in vobject.readComponents(f.read()):
-        props = {}
-        for line in card.getChildren():
-            v = line.value
-            if line.name == 'ADR':
-                v = [v.box, v.extended, v.street, v.city, v.region, v.code, v.country]
-            elif line.name == 'N':
-                v = [v.family, v.given]
-            elif line.name == 'ORG':
-                v = v[0]
-            types = sorted(t.upper() for t in line.params.get('TYPE', []))
-            props.setdefault(';'.join([line.name] + types), []).append(v)
-        cards.append(props)
-print(json.dumps(cards))
+def read(path):
+    cards = []
+    with open(path, encoding='utf-8', newline='') as f:
+        for card in vobject.readComponents(f.read()):
+            props = {}
+            for line in card.getChildren():
+                v = line.value
+                if line.name == 'ADR':
+                    v = [v.box, v.extended, v.street, v.city, v.region, v.code, v.country]
+                elif line.name == 'N':
+                    v = [v.family, v.given]
+                elif line.name == 'ORG':
+                    v = v[0]
+                types = sorted(t.upper() for t in line.params.get('TYPE', []))
+                props.setdefault(';'.join([line.name] + types), []).append(v)
+            cards.append(props)
+    return cards
+out = []
+for path in sys.argv[1:]:
+    try:
+        out.append(read(path))
+    except Exception as e:
+        sys.stderr.write(path + ': ' + str(e)[:300] + '\n')
+        out.append(None)
+print(json.dumps(out, default=repr))
 )";
     QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {"/usr/bin"});
     if (python.isEmpty())
         python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     QProcess p;
-    p.start(python, {QStringLiteral("-c"), QString::fromLatin1(script), path});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+    p.start(python, QStringList{QStringLiteral("-c"), QString::fromLatin1(script)} + paths);
+    if (!p.waitForFinished(300000) || p.exitCode() != 0) {
         qWarning() << "vobject:" << p.readAllStandardError().right(2000);
         return {};
     }
     return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
 }
 
+// The cards of one file as vobject reads them; empty when it cannot.
+inline QJsonArray vobjectRead(const QString& path) {
+    return vobjectReadEach({path}).at(0).toArray();
+}
+
 // What vobject gives for a text: every line break a LF.
 inline QString asReferenceReads(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+}
+
+// A card's property lines, unfolded, without BEGIN and END.
+inline QStringList propertyLines(const QByteArray& card) {
+    QStringList out;
+    const QString text = QString::fromUtf8(card);
+    for (const QString& line : text.split(QRegularExpression("\r\n|\r|\n"))) {
+        if (!out.isEmpty() && (line.startsWith(u' ') || line.startsWith(u'\t')))
+            out.back() += line.mid(1);
+        else if (!out.isEmpty() && out.back().endsWith(u'=') &&
+                 out.back().section(u':', 0, 0).contains("QUOTED-PRINTABLE", Qt::CaseInsensitive))
+            out.back() = out.back().chopped(1) + line; // a soft line break
+        else if (!line.trimmed().isEmpty())
+            out << line;
+    }
+    out.removeIf([](const QString& l) { return l.trimmed().toUpper().endsWith(":VCARD"); });
+    return out;
+}
+
+inline QString propertyName(const QString& line) {
+    const QString head = line.left(line.indexOf(QRegularExpression("[;:]")));
+    return head.mid(head.lastIndexOf(u'.') + 1).toUpper();
+}
+
+// Lines of `a` not in `b`, counting repeats.
+inline QStringList minus(QStringList a, const QStringList& b) {
+    for (const QString& line : b)
+        a.removeOne(line);
+    return a;
 }
 
 } // namespace Cards

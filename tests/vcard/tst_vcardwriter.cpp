@@ -17,35 +17,6 @@ namespace {
 
 const QString kCorpusDir = QStringLiteral(QUILLARY_SOURCE_DIR "/tests/data/vcard-corpus");
 
-// A card's property lines, unfolded, without BEGIN and END.
-QStringList propertyLines(const QByteArray& card) {
-    QStringList out;
-    const QString text = QString::fromUtf8(card);
-    for (const QString& line : text.split(QRegularExpression("\r\n|\r|\n"))) {
-        if (!out.isEmpty() && (line.startsWith(u' ') || line.startsWith(u'\t')))
-            out.back() += line.mid(1);
-        else if (!out.isEmpty() && out.back().endsWith(u'=') &&
-                 out.back().section(u':', 0, 0).contains("QUOTED-PRINTABLE", Qt::CaseInsensitive))
-            out.back() = out.back().chopped(1) + line; // a soft line break
-        else if (!line.trimmed().isEmpty())
-            out << line;
-    }
-    out.removeIf([](const QString& l) { return l.trimmed().toUpper().endsWith(":VCARD"); });
-    return out;
-}
-
-QString propertyName(const QString& line) {
-    const QString head = line.left(line.indexOf(QRegularExpression("[;:]")));
-    return head.mid(head.lastIndexOf(u'.') + 1).toUpper();
-}
-
-// Lines of `a` not in `b`, counting repeats.
-QStringList minus(QStringList a, const QStringList& b) {
-    for (const QString& line : b)
-        a.removeOne(line);
-    return a;
-}
-
 QStringList sorted(QStringList list) {
     list.sort();
     return list;
@@ -175,31 +146,32 @@ private slots:
             const QString uid = card.uid.isEmpty() ? VCardWriter::newUid() : card.uid;
             const QByteArray merged =
                 VCardWriter::merged(card.text, VCardReader::AddressChoice::Preferred, fields, uid);
-            const QStringList before = propertyLines(card.text);
-            const QStringList after = propertyLines(merged);
+            const QStringList before = Cards::propertyLines(card.text);
+            const QStringList after = Cards::propertyLines(merged);
             QSet<QString> touched = {change.property};
             if (change.field == F::Name || card.fn.trimmed().isEmpty())
                 touched << "N"
                         << "FN";
             if (card.uid.isEmpty())
                 touched << "UID";
-            for (const QString& line : minus(before, after))
-                QVERIFY2(touched.contains(propertyName(line)), qPrintable(line));
-            const QStringList added = minus(after, before);
+            for (const QString& line : Cards::minus(before, after))
+                QVERIFY2(touched.contains(Cards::propertyName(line)), qPrintable(line));
+            const QStringList added = Cards::minus(after, before);
             QVERIFY2(added.size() <= touched.size() - (change.field == F::Name ? 0 : 2) + 2,
                      qPrintable(added.join('\n')));
             for (const QString& line : added)
-                QVERIFY2(touched.contains(propertyName(line)), qPrintable(line));
-            QCOMPARE(minus(after, added), minus(before, minus(before, after)));
+                QVERIFY2(touched.contains(Cards::propertyName(line)), qPrintable(line));
+            QCOMPARE(Cards::minus(after, added), Cards::minus(before, Cards::minus(before, after)));
             const QList<ContactCard> again = VCardReader::readData(merged);
             QCOMPARE(again.size(), 1);
             QCOMPARE(again[0].fields.values, fields.values);
             QCOMPARE(again[0].uid, uid);
             // Unchanged, the card is written as it came.
-            QCOMPARE(minus(propertyLines(VCardWriter::merged(
-                               card.text, VCardReader::AddressChoice::Preferred, card.fields, uid)),
-                           {"UID:" + uid}),
-                     card.uid.isEmpty() ? before : minus(before, {"UID:" + uid}));
+            QCOMPARE(Cards::minus(
+                         Cards::propertyLines(VCardWriter::merged(
+                             card.text, VCardReader::AddressChoice::Preferred, card.fields, uid)),
+                         {"UID:" + uid}),
+                     card.uid.isEmpty() ? before : Cards::minus(before, {"UID:" + uid}));
         }
     }
 
