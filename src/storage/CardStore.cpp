@@ -145,12 +145,19 @@ void CardStore::replaceCard(qint64 contact, const QByteArray& card) {
 
 QHash<qint64, QString> CardStore::ensureUids(const QList<qint64>& contacts) {
     QHash<qint64, QString> out;
-    const QHash<qint64, Entry> known = all();
+    QHash<qint64, QString> known;
+    if (exists())
+        db_.guarded([&] {
+            SQLite::Statement q(db_.handle(), "SELECT contact, uid FROM ContactCards");
+            while (q.executeStep())
+                known.insert(q.getColumn(0).getInt64(),
+                             QString::fromUtf8(q.getColumn(1).getText()));
+        });
     QList<qint64> missing;
     for (qint64 contact : contacts) {
         const auto it = known.constFind(contact);
         if (it != known.constEnd())
-            out.insert(contact, it->uid);
+            out.insert(contact, *it);
         else
             missing << contact;
     }

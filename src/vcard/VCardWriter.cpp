@@ -14,51 +14,56 @@ using F = ContactFields;
 using S = ContactCard::SourceOf;
 using Version = ContactCard::Version;
 
-// Text as a property value: escaped, line breaks as "\n", their kinds
-// remembered across the parts of one value.
+// Text as a property value: UTF-8, escaped, line breaks as "\n", their kinds
+// remembered across the parts of one value. One pass, straight into the output.
 class TextEncoder {
 public:
     explicit TextEncoder(Version version = Version::V30) : m_v21(version == Version::V21) {}
 
-    void add(QByteArray& out, const QString& text) {
-        bool plain = true;
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u == u'\\' || u == u';' || u == u',' || u == u'\r' || u == u'\n') {
-                plain = false;
-                break;
-            }
-        }
-        if (plain) {
-            out += text.toUtf8();
-            return;
-        }
-        QString escaped;
-        escaped.reserve(text.size() + 16);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text[i];
-            if (c == u'\\' || c == u';' || (c == u',' && !m_v21)) {
-                escaped += u'\\';
-                escaped += c;
-            } else if (m_v21 && (c == u'\r' || c == u'\n')) {
-                escaped += c; // quoted-printable carries the break itself
-            } else if (c == u'\r') {
-                const bool crlf = i + 1 < text.size() && text[i + 1] == u'\n';
-                m_breaks.push_back(crlf ? "CRLF" : "CR");
-                i += crlf ? 1 : 0;
-                escaped += QStringLiteral("\\n");
-            } else if (c == u'\n') {
-                m_breaks.push_back("LF");
-                escaped += QStringLiteral("\\n");
+    void add(QByteArray& out, QStringView text) {
+        const qsizetype n = text.size();
+        const qsizetype at = out.size();
+        out.resize(at + 3 * n); // the most a UTF-16 unit takes, escaped or encoded
+        char* p = out.data() + at;
+        const char16_t* d = text.utf16();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t u = d[i];
+            if (u < 0x80) {
+                if (u == u'\\' || u == u';' || (u == u',' && !m_v21)) {
+                    *p++ = '\\';
+                    *p++ = char(u);
+                } else if ((u == u'\r' || u == u'\n') && !m_v21) {
+                    const bool crlf = u == u'\r' && i + 1 < n && d[i + 1] == u'\n';
+                    m_breaks.push_back(crlf ? "CRLF" : u == u'\r' ? "CR" : "LF");
+                    i += crlf ? 1 : 0;
+                    *p++ = '\\';
+                    *p++ = 'n';
+                } else {
+                    *p++ = char(u); // quoted-printable carries a 2.1 break itself
+                }
+            } else if (u < 0x800) {
+                *p++ = char(0xC0 | (u >> 6));
+                *p++ = char(0x80 | (u & 0x3F));
+            } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(d[i + 1])) {
+                const char32_t c = QChar::surrogateToUcs4(u, d[++i]);
+                *p++ = char(0xF0 | (c >> 18));
+                *p++ = char(0x80 | ((c >> 12) & 0x3F));
+                *p++ = char(0x80 | ((c >> 6) & 0x3F));
+                *p++ = char(0x80 | (c & 0x3F));
             } else {
-                escaped += c;
+                const char16_t c = QChar::isSurrogate(u) ? char16_t(0xFFFD) : u;
+                *p++ = char(0xE0 | (c >> 12));
+                *p++ = char(0x80 | ((c >> 6) & 0x3F));
+                *p++ = char(0x80 | (c & 0x3F));
             }
         }
-        out += escaped.toUtf8();
+        out.resize(p - out.constData());
     }
 
     // The breaks parameter, or nothing when every break is LF.
     QByteArray breaksParameter() const {
+        if (m_breaks.empty())
+            return {};
         const bool allLf = std::all_of(m_breaks.begin(), m_breaks.end(),
                                        [](const char* k) { return qstrcmp(k, "LF") == 0; });
         if (allLf)
@@ -78,12 +83,12 @@ private:
 
 // "Mary Ann Smith" -> family "Smith", given "Mary Ann". A no-break space
 // joins, so it never splits.
-QStringList nameParts(const QString& name) {
-    const QString n = name.trimmed();
+std::pair<QStringView, QStringView> nameParts(QStringView name) {
+    const QStringView n = name.trimmed();
     const qsizetype blank = std::max(n.lastIndexOf(u' '), n.lastIndexOf(u'\t'));
     if (blank < 0)
-        return {n, QString()};
-    return {n.mid(blank + 1), n.left(blank)};
+        return {n, {}};
+    return {n.sliced(blank + 1), n.first(blank)};
 }
 
 QString street(const ContactFields& f) {
@@ -109,7 +114,34 @@ QByteArray extraHead(const QString& column) {
     return head;
 }
 
-// One property: head, ":" and the parts joined by ';'.
+// One property: head, ":" and the parts joined by ';', folded.
+void appendProperty(QByteArray& out, QByteArrayView head,
+                    std::initializer_list<QStringView> parts) {
+    TextEncoder encoder;
+    const qsizetype start = out.size();
+    out += head;
+    out += ':';
+    const qsizetype valueStart = out.size();
+    bool first = true;
+    for (QStringView part : parts) {
+        if (!first)
+            out += ';';
+        first = false;
+        encoder.add(out, part);
+    }
+    const QByteArray breaks = encoder.breaksParameter();
+    if (!breaks.isEmpty()) {
+        out.insert(valueStart - 1, breaks);
+    }
+    if (out.size() - start <= 75) {
+        out += "\r\n";
+        return;
+    }
+    const QByteArray line = out.sliced(start);
+    out.truncate(start);
+    VCardWriter::appendFolded(out, line);
+}
+
 void appendProperty(QByteArray& out, QByteArrayView head, const QStringList& parts) {
     TextEncoder encoder;
     QByteArray value;
@@ -118,18 +150,13 @@ void appendProperty(QByteArray& out, QByteArrayView head, const QStringList& par
             value += ';';
         encoder.add(value, parts[i]);
     }
-    QByteArray line;
-    line.reserve(head.size() + value.size() + 24);
-    line += head;
-    line += encoder.breaksParameter();
-    line += ':';
-    line += value;
+    const QByteArray line = head.toByteArray() + encoder.breaksParameter() + ':' + value;
     VCardWriter::appendFolded(out, line);
 }
 
 void appendText(QByteArray& out, QByteArrayView head, const QString& text) {
     if (!text.isEmpty())
-        appendProperty(out, head, {text});
+        appendProperty(out, head, {QStringView(text)});
 }
 
 // ---- Rewriting a kept card ----
@@ -403,19 +430,24 @@ QString newUid() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-QByteArray card(const ContactFields& f, const QString& uid) {
-    QByteArray out;
-    out.reserve(256 + f[F::Notes].size());
+void appendCard(QByteArray& out, const ContactFields& f, const QString& uid) {
+    out.reserve(out.size() + 320 + f[F::Notes].size() * 3 / 2);
     out += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
-    appendProperty(out, "UID", {uid});
-    appendProperty(out, "FN", {f[F::Name]});
-    const QStringList n = nameParts(f[F::Name]);
-    appendProperty(out, "N", {n[0], n[1], QString(), QString(), QString()});
+    appendProperty(out, "UID", {QStringView(uid)});
+    appendProperty(out, "FN", {QStringView(f[F::Name])});
+    const auto [family, given] = nameParts(f[F::Name]);
+    appendProperty(out, "N", {family, given, {}, {}, {}});
     appendText(out, "ORG", f[F::Company]);
     const QString s = street(f);
     if (!s.isEmpty() || !f[F::City].isEmpty() || !f[F::State].isEmpty() || !f[F::Zip].isEmpty())
         appendProperty(out, "ADR;TYPE=HOME",
-                       {QString(), QString(), s, f[F::City], f[F::State], f[F::Zip], QString()});
+                       {{},
+                        {},
+                        QStringView(s),
+                        QStringView(f[F::City]),
+                        QStringView(f[F::State]),
+                        QStringView(f[F::Zip]),
+                        {}});
     appendText(out, "TEL;TYPE=HOME,VOICE", f[F::Phone]);
     appendText(out, "TEL;TYPE=WORK,VOICE", f[F::CoPhone]);
     appendText(out, "TEL;TYPE=FAX", f[F::Fax]);
@@ -424,6 +456,11 @@ QByteArray card(const ContactFields& f, const QString& uid) {
     for (const auto& [column, value] : f.extra)
         appendText(out, extraHead(column), value);
     out += "END:VCARD\r\n";
+}
+
+QByteArray card(const ContactFields& f, const QString& uid) {
+    QByteArray out;
+    appendCard(out, f, uid);
     return out;
 }
 
@@ -447,9 +484,9 @@ QByteArray merged(const QByteArray& original, VCardReader::AddressChoice choice,
                           !src[S::NLine].found() && (changed(F::Company) || changed(F::Email));
     if (changed(F::Name) || nameLent) {
         edits.put(src[S::FnLine], "FN", {now[F::Name]}, true);
-        const QStringList n = nameParts(now[F::Name]);
-        QStringList parts = withPart(src[S::NLine].parts, 0, n[0], 5);
-        parts[1] = n[1];
+        const auto [family, given] = nameParts(now[F::Name]);
+        QStringList parts = withPart(src[S::NLine].parts, 0, family.toString(), 5);
+        parts[1] = given.toString();
         edits.put(src[S::NLine], "N", parts, true);
     }
     if (changed(F::Company))

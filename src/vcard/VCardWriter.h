@@ -24,6 +24,8 @@ namespace VCardWriter {
 
 // A card of the program's own for the contact.
 QByteArray card(const ContactFields& fields, const QString& uid);
+// The same, appended to out.
+void appendCard(QByteArray& out, const ContactFields& fields, const QString& uid);
 
 // The card a contact was taken from, with only the properties whose field the
 // contact now holds differently rewritten (or removed when the field is now

@@ -146,6 +146,12 @@ private slots:
             const QString uid = card.uid.isEmpty() ? VCardWriter::newUid() : card.uid;
             const QByteArray merged =
                 VCardWriter::merged(card.text, VCardReader::AddressChoice::Preferred, fields, uid);
+            const QList<ContactCard> again = VCardReader::readData(merged);
+            QCOMPARE(again.size(), 1);
+            QCOMPARE(again[0].fields.values, fields.values);
+            QCOMPARE(again[0].uid, uid);
+            if (QString::fromUtf8(card.text).toUtf8() != card.text)
+                continue; // a card in another character set goes out in UTF-8: lines differ
             const QStringList before = Cards::propertyLines(card.text);
             const QStringList after = Cards::propertyLines(merged);
             QSet<QString> touched = {change.property};
@@ -162,10 +168,6 @@ private slots:
             for (const QString& line : added)
                 QVERIFY2(touched.contains(Cards::propertyName(line)), qPrintable(line));
             QCOMPARE(Cards::minus(after, added), Cards::minus(before, Cards::minus(before, after)));
-            const QList<ContactCard> again = VCardReader::readData(merged);
-            QCOMPARE(again.size(), 1);
-            QCOMPARE(again[0].fields.values, fields.values);
-            QCOMPARE(again[0].uid, uid);
             // Unchanged, the card is written as it came.
             QCOMPARE(Cards::minus(
                          Cards::propertyLines(VCardWriter::merged(
