@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vcard/VCardWriter.h"
 
+#include "storage/CardStore.h"
+
 #include <QStringDecoder>
 #include <QUrl>
-#include <QUuid>
 
 #include <algorithm>
 #include <vector>
@@ -427,7 +428,7 @@ void appendFolded(QByteArray& out, QByteArrayView line) {
 }
 
 QString newUid() {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return CardStore::newUid();
 }
 
 void appendCard(QByteArray& out, const ContactFields& f, const QString& uid) {
