@@ -16,6 +16,10 @@ class Database;
 // contact is named by its row id in the contact table ("contact key"); deleting
 // the contact, by this program or another, forgets its entry (a trigger does).
 //
+// The table: ContactCards(contact INTEGER PRIMARY KEY -- the contact's row id,
+// uid TEXT NOT NULL UNIQUE, card BLOB -- null for none, homeAddress INTEGER);
+// bulk readers may join it to the contact table on contact = rowid.
+//
 // Every change runs in a transaction of its own (a savepoint, so it may also
 // run inside a caller's transaction). Failures throw RunError.
 class CardStore {
