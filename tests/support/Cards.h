@@ -70,7 +70,7 @@ inline ContactFields randomContact(QRandomGenerator& r, const QStringList& extra
         --at;
     name.insert(at, QStringLiteral("N\u0301"));
     if (r.bounded(40) == 0) {
-        QString note = randomText(r, 400, true);
+        QString note = randomText(r, 400, true) + u'x';
         while (note.size() < 65535)
             note += note;
         note.truncate(65535);
