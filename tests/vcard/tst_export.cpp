@@ -9,6 +9,7 @@
 
 #include <QFileDialog>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressDialog>
 
 using F = ContactFields;
@@ -61,6 +62,16 @@ QStringList namesIn(const QString& file) {
     for (const ContactCard& c : VCardReader::readFile(file))
         names << c.fn;
     return names;
+}
+
+// Opens the File menu by a click on the menu bar and clicks the item, as a person does.
+void clickMenuItem(pList& w, QAction* item) {
+    QMenuBar* bar = w.menuBar();
+    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                      bar->mapTo(&w, bar->actionGeometry(w.File->menuAction()).center()));
+    QVERIFY(QTest::qWaitForWindowExposed(w.File));
+    QTest::mouseClick(w.File->windowHandle(), Qt::LeftButton, {},
+                      w.File->actionGeometry(item).center());
 }
 
 struct ProgressWatch : QObject {
@@ -140,7 +151,7 @@ private slots:
         }
         MsgBox::setNextAnswer(answer);
         SaveDialog dialog(target, replace);
-        w.mnuExport->trigger();
+        clickMenuItem(w, w.mnuExport);
 
         const QList<MsgBox::Shown> shown = MsgBox::shown();
         if (!selected.isEmpty()) {
