@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     BenchTable table;
     benchMainWindow(table, sizes);
     benchImport(table);
+    benchExport(table);
     benchAccess(table);
     benchLongNotes(table, qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE") > 0
                               ? qEnvironmentVariableIntValue("QUILLARY_BENCH_NOTE")

@@ -10,4 +10,7 @@ namespace Actions {
 int showHelp(const QCommandLineParser& parser);
 // --version: the program's name and version, on standard output.
 int showVersion(const QCommandLineParser& parser);
+// --export-vcard FILE [--list NAME]: the list's contacts as one vCard file;
+// "N contacts written to FILE" on standard output, or the reason on standard error.
+int exportVcard(const QCommandLineParser& parser);
 } // namespace Actions

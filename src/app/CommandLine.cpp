@@ -18,6 +18,16 @@ const std::vector<Option>& options() {
          "Show the version and end.",
          "",
          &Actions::showVersion},
+        {{QStringLiteral("export-vcard")},
+         "Write every contact of the list to <file> as vCards and end, without opening a "
+         "window.",
+         "file",
+         &Actions::exportVcard},
+        {{QStringLiteral("list")},
+         "The list to write or sync (its name, with or without .mdb) instead of the "
+         "current list.",
+         "name",
+         nullptr},
     };
     return table;
 }

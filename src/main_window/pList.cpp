@@ -86,6 +86,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
         {Delete, &pList::Delete_Click},
         {AddNew, &pList::AddNew_Click},
         {mnuGetOLC, &pList::mnuGetOLC_Click},
+        {mnuExport, &pList::mnuExport_Click},
         {Refresh, &pList::Refresh_Click},
         {MakeDB, &pList::MakeDB_Click},
         {DBSwitch, &pList::DBSwitch_Click},

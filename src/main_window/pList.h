@@ -55,6 +55,8 @@ public:
     void ListCopy_Click(qint16 index = 0);
     void AreaCodeLookup_Click(qint16 index = 0);
     void mnuGetOLC_Click(qint16 index = 0);
+    // Writes the list's contacts, or the chosen ones, to a vCard file.
+    void mnuExport_Click(qint16 index = 0);
     void About_Click(qint16 index = 0);
     void Exit_Click(qint16 index = 0);
     void Exit2_Click(qint16 index = 0);
@@ -110,6 +112,7 @@ public:
     QAction* Delete = nullptr;
     QAction* AddNew = nullptr;
     QAction* mnuGetOLC = nullptr;
+    QAction* mnuExport = nullptr;
     QAction* Refresh = nullptr;
     QAction* MakeDB = nullptr;
     QAction* DBSwitch = nullptr;

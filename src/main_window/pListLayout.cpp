@@ -198,6 +198,7 @@ void pList::buildMenus() {
     Delete = item(File, QStringLiteral("Delete"), QStringLiteral("&Delete this Contact"));
     AddNew = item(File, QStringLiteral("AddNew"), QStringLiteral("&Add  New Contacts"));
     mnuGetOLC = item(File, QStringLiteral("mnuGetOLC"), QStringLiteral("Get Outlook Contacts"));
+    mnuExport = item(File, QStringLiteral("mnuExport"), QStringLiteral("E&xport Contacts..."));
     File->addSeparator()->setObjectName(QStringLiteral("sep1"));
     Refresh = item(File, QStringLiteral("Refresh"), QStringLiteral("&Refresh the current list"));
     MakeDB = item(File, QStringLiteral("MakeDB"), QStringLiteral("C&reate a new list"));

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "outlook_import/ContactCard.h"
 #include "outlook_import/MailFolder.h"
+#include "vcard/ContactCard.h"
 
 #include <QList>
 #include <QString>

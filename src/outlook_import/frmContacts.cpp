@@ -12,6 +12,7 @@
 #include "platform/Resume.h"
 #include "platform/RunError.h"
 #include "platform/Twips.h"
+#include "storage/CardStore.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -96,6 +97,23 @@ private:
     Database* db_;
     bool open_ = false;
 };
+
+// A contact taken from a card gets every field the card gives, exactly as the
+// card holds it, and the further columns of the list that the card fills.
+void storeCardFields(Recordset& rs, const ContactCard& card) {
+    const ContactFields& f = card.fields;
+    for (int i = ContactFields::Company; i < ContactFields::Count; ++i)
+        rs.setField(QString::fromLatin1(ContactFields::columns[size_t(i)]),
+                    f[ContactFields::Field(i)]);
+    for (const auto& [column, value] : f.extra) {
+        const bool known = std::any_of(
+            ContactFields::columns.begin(), ContactFields::columns.end(), [&](const char* c) {
+                return column.compare(QLatin1String(c), Qt::CaseInsensitive) == 0;
+            });
+        if (!known && rs.fieldIndex(column) >= 0)
+            rs.setField(column, value);
+    }
+}
 
 void showAddFailed() {
     MsgBox::show(QStringLiteral("An error occured while trying to perform the previous") +
@@ -318,7 +336,7 @@ std::optional<RunError> frmContacts::storeSelected(pList* main) {
         QList<int> added;
         BusyProgress busy(this, QStringLiteral("Adding the selected contacts..."));
         try {
-            addSelected(rs, busy, added);
+            addSelected(rs, *dc.database(), busy, added);
         } catch (const std::exception& e) {
             fail(e);
         }
@@ -338,7 +356,7 @@ std::optional<RunError> frmContacts::storeSelected(pList* main) {
 
 // Adds each selected contact as a new record, in list order, and deselects it;
 // the rows added so far are in added. Throws the first refusal.
-void frmContacts::addSelected(Recordset& rs, BusyProgress& busy, QList<int>& added) {
+void frmContacts::addSelected(Recordset& rs, Database& db, BusyProgress& busy, QList<int>& added) {
     const qsizetype selected = lstContacts->selectedItems().size();
     for (int row = 0; row < lstContacts->count(); ++row) {
         QListWidgetItem* entry = lstContacts->item(row);
@@ -347,7 +365,7 @@ void frmContacts::addSelected(Recordset& rs, BusyProgress& busy, QList<int>& add
         busy.step(added.size(), selected);
         makeCurrent(row);
         showDetailsOf(row);
-        addShownContact(rs, entry->text());
+        addShownContact(rs, db, entry->text());
         setSelected(lstContacts, row, false);
         added.append(row);
     }
@@ -355,8 +373,11 @@ void frmContacts::addSelected(Recordset& rs, BusyProgress& busy, QList<int>& add
 
 // Appends the contact whose details are shown as one record. A refused record
 // is cancelled, so the main window never stores it later.
-void frmContacts::addShownContact(Recordset& rs, const QString& name) {
+// The contact shown goes into the list with every field its card gives; the
+// list keeps the card itself and its UID beside it.
+void frmContacts::addShownContact(Recordset& rs, Database& db, const QString& name) {
     rs.addNew();
+    const ContactCard& card = modOutLook::ShownContact();
     try {
         rs.setField(QStringLiteral("Pname"), name);
         rs.setField(QStringLiteral("PAddress"), Text1->text());
@@ -365,7 +386,12 @@ void frmContacts::addShownContact(Recordset& rs, const QString& name) {
         rs.setField(QStringLiteral("PZip"), Text2b->text());
         rs.setField(QStringLiteral("Pphone"), Text3->text());
         rs.setField(QStringLiteral("Pemail"), Text3a->text());
+        if (!card.text.isEmpty())
+            storeCardFields(rs, card);
         rs.update();
+        if (!card.text.isEmpty())
+            CardStore(db).keep(db.handle().getLastInsertRowid(), card.uid, card.text,
+                               card.homeAddress);
     } catch (...) {
         if (rs.isNew())
             rs.cancelUpdate();

@@ -9,6 +9,7 @@
 #include <optional>
 
 class BusyProgress;
+class Database;
 class QComboBox;
 class pList;
 class QLabel;
@@ -74,8 +75,8 @@ private:
     // Shows the details of the contact listed at `row`.
     void showDetailsOf(int row);
     std::optional<RunError> storeSelected(pList* main);
-    void addSelected(Recordset& rs, BusyProgress& busy, QList<int>& added);
-    void addShownContact(Recordset& rs, const QString& name);
+    void addSelected(Recordset& rs, Database& db, BusyProgress& busy, QList<int>& added);
+    void addShownContact(Recordset& rs, Database& db, const QString& name);
 
     static QPointer<frmContacts> s_instance;
     bool m_settingSelection = false;

@@ -5,10 +5,10 @@
 #include "outlook_import/BusyProgress.h"
 #include "outlook_import/MailPrograms.h"
 #include "outlook_import/MailStore.h"
-#include "outlook_import/VCardReader.h"
 #include "outlook_import/frmContacts.h"
 #include "platform/MsgBox.h"
 #include "platform/Resume.h"
+#include "vcard/VCardReader.h"
 
 #include <QComboBox>
 #include <QHash>
@@ -53,6 +53,9 @@ int g_holdDepth = 0;
 bool g_held = false;
 std::shared_ptr<const MailFolder> g_heldFolder;
 QString g_heldDefaultName;
+
+// The contact whose details are shown.
+ContactCard g_shown;
 
 // Reports each file of the folder while a listing reads it.
 MailStore::Progress g_progress;
@@ -238,6 +241,7 @@ void DisplayContactDetails(QString contactName, qint32 position) {
     for (QLineEdit* field :
          {form->Text1, form->Text2, form->Text2a, form->Text2b, form->Text3, form->Text3a})
         field->clear();
+    g_shown = ContactCard();
     resumeStep([&] {
         olContact = position > 0 ? contactAt(position) : nullptr;
         if (olContact && olContact->displayValue == contactName) {
@@ -261,9 +265,14 @@ void DisplayContactDetails(QString contactName, qint32 position) {
         form->Text2b->setText(card.postalCode);
         form->Text3->setText(card.homePhone);
         form->Text3a->setText(card.email);
+        g_shown = card;
     });
     olContact = nullptr;
     CloseOutlook();
+}
+
+const ContactCard& ShownContact() {
+    return g_shown;
 }
 
 void CloseOutlook() {

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "vcard/ContactCard.h"
+
 #include <QString>
 
 // The only place that reads the user's address book: the personal address
@@ -21,6 +23,9 @@ void GetOutlookContacts();
 // contacts of one name each shows its own details; only the file holding it is
 // checked for changes.
 void DisplayContactDetails(QString contactName, qint32 position = 0);
+// The contact whose details were shown last, as its card gives it; an empty
+// card when none was found.
+const ContactCard& ShownContact();
 // Ends the connection; with none open it does nothing.
 void CloseOutlook();
 

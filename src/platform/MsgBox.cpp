@@ -79,6 +79,10 @@ Answer show(const QString& text, Buttons buttons, Icon icon, const QString& titl
         g_answers.pop_front();
         return answers.contains(a) ? a : def;
     }
+    // Run from the shell without windows (a command of its own), nothing can be
+    // shown: the callers that can run so say on standard error what went wrong.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return def;
     QMessageBox box(iconOf(icon), shownTitle, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     for (Answer a : answers)

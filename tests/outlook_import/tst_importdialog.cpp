@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outlook_import/BusyProgress.h"
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 #include "support/ImportWindow.h"
 
 #include <QProgressDialog>
@@ -286,7 +286,7 @@ private slots:
 
     // situation: "unique" puts a unique key on the names, "store gone" removes
     // the address book before the import, "no list" opens none; the list holds Bob
-    // before; stored: each row's seven mapped fields, then the unmapped joined.
+    // before; stored: each row's seven listed fields, then the others joined.
     void import_data() {
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QList<int>>("select");
@@ -295,7 +295,7 @@ private slots:
         QTest::addColumn<QList<int>>("stillSelected");
         const QString bob = "Bob|||||||";
         const QString john =
-            "John Smith|12 High St|Springfield|IL|62701|555-0100|john@example.org|";
+            "John Smith|12 High St|Springfield|IL|62701|555-0100|john@example.org|Lee Ltda note";
         QTest::newRow("nothing selected")
             << "" << QList<int>{} << "Contacts Added" << QStringList{bob} << QList<int>{};
         QTest::newRow("two of one name, each with its own details")
@@ -323,7 +323,7 @@ private slots:
         writeCards("a.vcf",
                    card("John Smith", "ADR;TYPE=HOME:;;12 High St;Springfield;IL;62701;\r\n"
                                       "TEL;TYPE=HOME:555-0100\r\nEMAIL:mailto:john@example.org\r\n"
-                                      "ORG:Lee Ltd\r\nNOTE:not copied\r\n") +
+                                      "ORG:Lee Ltd\r\nNOTE:a note\r\n") +
                        person("Bob", "b@example.org") +
                        card("John Smith", "EMAIL:other@example.org\r\nTEL;TYPE=HOME:555-0199\r\n") +
                        person("Dee", "d@example.org"));

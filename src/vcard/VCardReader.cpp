@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -28,6 +28,7 @@ struct Param {
 
 struct Property {
     QByteArrayView name; // without its group prefix, in any letter case
+    QByteArrayView head; // group, name and parameters as written
     QList<Param> params;
     QByteArrayView value;
 };
@@ -128,18 +129,19 @@ bool headMentionsQuotedPrintable(QByteArrayView line) {
     return false;
 }
 
-// The properties the address book uses; all others are skipped unread. The
-// list needs neither addresses nor phones.
+// The properties the import uses; all others are skipped unread. The list of
+// contacts needs only names, e-mail and the group mark.
 bool isWanted(QByteArrayView name, VCardReader::Part part) {
-    static constexpr const char* wanted[] = {
-        "FN",  "N",  "ORG", "EMAIL", "KIND", "X-ADDRESSBOOKSERVER-KIND", "X-EVOLUTION-LIST",
-        "ADR", "TEL"};
-    const size_t count = std::size(wanted) - (part == VCardReader::Part::Listed ? 2 : 0);
-    for (size_t i = 0; i < count; ++i) {
-        if (equalsNoCase(name, wanted[i]))
+    static constexpr const char* listed[] = {
+        "FN", "N", "ORG", "EMAIL", "KIND", "X-ADDRESSBOOKSERVER-KIND", "X-EVOLUTION-LIST"};
+    for (const char* w : listed) {
+        if (equalsNoCase(name, w))
             return true;
     }
-    return false;
+    if (part == VCardReader::Part::Listed)
+        return false;
+    return equalsNoCase(name, "ADR") || equalsNoCase(name, "TEL") || equalsNoCase(name, "NOTE") ||
+           equalsNoCase(name, "UID") || startsWithNoCase(name, VCardReader::extraPrefix);
 }
 
 // The name a property line starts with, without its group prefix.
@@ -156,9 +158,14 @@ QByteArrayView propertyName(QByteArrayView line) {
 // a line only gets its own buffer when a continuation is added to it.
 class LogicalLine {
 public:
-    explicit LogicalLine(QByteArrayView line) : m_view(line) {}
+    LogicalLine(QByteArrayView line, qsizetype start, qsizetype end)
+        : m_view(line), m_start(start), m_end(end) {}
 
     QByteArrayView text() const { return m_joined ? QByteArrayView(m_buffer) : m_view; }
+    // Where its lines stand in the text read.
+    qsizetype start() const { return m_start; }
+    qsizetype end() const { return m_end; }
+    void extendTo(qsizetype end) { m_end = end; }
 
     void append(QByteArrayView part) {
         if (!m_joined) {
@@ -180,6 +187,8 @@ public:
 private:
     QByteArrayView m_view;
     QByteArray m_buffer;
+    qsizetype m_start = 0;
+    qsizetype m_end = 0;
     bool m_joined = false;
 };
 
@@ -207,6 +216,7 @@ bool parseProperty(QByteArrayView line, Property& prop) {
     if (colon < 0)
         return false;
     const QByteArrayView head = line.first(colon);
+    prop.head = head;
     prop.value = line.sliced(colon + 1);
     prop.params.clear();
 
@@ -339,7 +349,9 @@ public:
     ValueDecoder(const Property& prop, Version version, bool windows1252)
         : m_version(version), m_windows1252(windows1252) {
         for (const Param& p : prop.params) {
-            if (p.name == "CHARSET")
+            if (p.name == VCardReader::breaksParameter)
+                m_breaks = p.value.split(',');
+            else if (p.name == "CHARSET")
                 m_charset = p.value;
             else if ((p.name == "ENCODING" || p.name.isEmpty()) &&
                      p.value.compare("QUOTED-PRINTABLE", Qt::CaseInsensitive) == 0)
@@ -348,33 +360,66 @@ public:
     }
 
     QString text(QByteArrayView raw) const {
-        if (m_quotedPrintable)
-            return unescape(
-                decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset, m_windows1252),
-                m_version);
-        return unescape(decodeBytes(raw, m_charset, m_windows1252), m_version);
+        m_breakIndex = 0;
+        return part(raw);
     }
 
     // Splits a structured value on ';' that are not escaped, then decodes each part.
     QStringList components(QByteArrayView raw) const {
+        m_breakIndex = 0;
         QStringList out;
         qsizetype start = 0;
         for (qsizetype i = 0; i < raw.size(); ++i) {
             if (raw[i] == '\\') {
                 ++i;
             } else if (raw[i] == ';') {
-                out.push_back(text(raw.sliced(start, i - start)));
+                out.push_back(part(raw.sliced(start, i - start)));
                 start = i + 1;
             }
         }
-        out.push_back(text(raw.sliced(start)));
+        out.push_back(part(raw.sliced(start)));
         return out;
     }
 
 private:
+    QString part(QByteArrayView raw) const {
+        QString out = m_quotedPrintable
+                          ? unescape(decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset,
+                                                 m_windows1252),
+                                     m_version)
+                          : unescape(decodeBytes(raw, m_charset, m_windows1252), m_version);
+        return m_breaks.isEmpty() ? out : withBreaks(out);
+    }
+    // Each line break as the breaks parameter names it: one kind for all, or
+    // one kind for each break in turn.
+    QString withBreaks(const QString& text) const {
+        if (!text.contains(u'\n'))
+            return text;
+        QString out;
+        out.reserve(text.size() + text.size() / 8);
+        for (const QChar c : text) {
+            if (c != u'\n') {
+                out += c;
+                continue;
+            }
+            const QByteArray kind =
+                m_breaks.size() == 1 ? m_breaks[0] : m_breaks.value(m_breakIndex).toUpper();
+            ++m_breakIndex;
+            if (kind.compare("CRLF", Qt::CaseInsensitive) == 0)
+                out += QStringLiteral("\r\n");
+            else if (kind.compare("CR", Qt::CaseInsensitive) == 0)
+                out += u'\r';
+            else
+                out += u'\n';
+        }
+        return out;
+    }
+
     Version m_version;
     bool m_windows1252;
     QByteArray m_charset;
+    QList<QByteArray> m_breaks;
+    mutable qsizetype m_breakIndex = 0;
     bool m_quotedPrintable = false;
 };
 
@@ -397,16 +442,39 @@ QString component(const QStringList& parts, qsizetype index) {
 }
 
 // Builds the card's values from its lines (nested cards already removed).
+// The rest of a street after its first line break; empty when it has none.
+QString afterFirstLine(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r')
+            return text.mid(i + (i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1));
+        if (text[i] == u'\n')
+            return text.mid(i + 1);
+    }
+    return {};
+}
+
+QString percentDecoded(const QByteArray& text) {
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text));
+}
+
+// Builds the card's values from its lines (nested cards already removed);
+// `cardStart` is where the card begins in `text`.
 ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
-                      VCardReader::AddressChoice choice, bool windows1252, VCardReader::Part part) {
+                      VCardReader::AddressChoice choice, bool windows1252, VCardReader::Part part,
+                      qsizetype cardStart) {
+    ContactCard card;
     // The version decides how folded lines join; it may come anywhere in the card.
     Version version = Version::V30;
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start, l.length);
         if (startsWithNoCase(line, "VERSION:")) {
-            if (trimmed(line.sliced(8)).startsWith("2.1") ||
-                trimmed(line.sliced(8)).startsWith("1.0"))
+            const QByteArrayView number = trimmed(line.sliced(8));
+            if (number.startsWith("2.1") || number.startsWith("1.0")) {
                 version = Version::V21;
+                card.version = ContactCard::Version::V21;
+            } else if (number.startsWith("4.")) {
+                card.version = ContactCard::Version::V40;
+            }
             break;
         }
     }
@@ -430,13 +498,16 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
             }
             logical.back().chop();
             logical.back().append(line);
+            logical.back().extendTo(l.start + l.length);
             continue;
         }
         if (started && !line.isEmpty() && isBlank(line[0])) {
-            if (skipped)
+            if (skipped) {
                 last = line;
-            else
+            } else {
                 logical.back().append(version == Version::V21 ? line : line.sliced(1));
+                logical.back().extendTo(l.start + l.length);
+            }
             continue;
         }
         if (trimmed(line).isEmpty()) {
@@ -447,11 +518,11 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         skipped = !isWanted(propertyName(line), part);
         last = line;
         if (!skipped)
-            logical.emplace_back(line);
+            logical.emplace_back(line, l.start, l.start + l.length);
         quotedPrintable = headMentionsQuotedPrintable(line);
     }
 
-    ContactCard card;
+    ContactFields& fields = card.fields;
     bool haveFn = false, haveN = false, haveOrg = false, haveEmail = false, havePhone = false;
     bool haveAdr = false;
     int adrRank = 0;
@@ -459,6 +530,18 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
     QStringList address;
     Property prop;
     std::vector<const LogicalLine*> nameLines, orgLines;
+    using S = ContactCard::SourceOf;
+    const auto source = [&](const LogicalLine& line, QStringList parts = {}) {
+        return ContactCard::Source{line.start() - cardStart, line.end() - cardStart,
+                                   prop.head.toByteArray(), std::move(parts)};
+    };
+    const auto take = [&](S which, const LogicalLine& line, QStringList parts = {}) {
+        card.sources[size_t(which)] = source(line, std::move(parts));
+    };
+    const auto has = [&](S which) { return card.sources[size_t(which)].found(); };
+    const auto set = [&](ContactFields::Field f, const QString& value) {
+        fields[f] = VCardReader::shown(value);
+    };
     for (const LogicalLine& line : logical) {
         if (!parseProperty(line.text(), prop))
             continue;
@@ -468,17 +551,42 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
             if (!haveFn) {
                 card.fn = VCardReader::shown(decode.text(prop.value));
                 haveFn = !card.fn.trimmed().isEmpty();
+                take(S::FnLine, line);
             }
-        } else if (equalsNoCase(name, "N") || equalsNoCase(name, "ORG")) {
-            // Read only when the card has no formatted name.
+        } else if (part == VCardReader::Part::Listed &&
+                   (equalsNoCase(name, "N") || equalsNoCase(name, "ORG"))) {
+            // Listed, they are read only when the card has no formatted name.
             (equalsNoCase(name, "N") ? nameLines : orgLines).push_back(&line);
+        } else if (equalsNoCase(name, "N")) {
+            if (!haveN) {
+                const QStringList parts = decode.components(prop.value);
+                nameFallback = VCardReader::shown(component(parts, 1).trimmed() + u' ' +
+                                                  component(parts, 0).trimmed())
+                                   .trimmed();
+                haveN = !nameFallback.isEmpty();
+                take(S::NLine, line, parts);
+            }
+        } else if (equalsNoCase(name, "ORG")) {
+            if (!haveOrg) {
+                const QStringList parts = decode.components(prop.value);
+                org = VCardReader::shown(component(parts, 0)).trimmed();
+                haveOrg = !org.isEmpty();
+                if (haveOrg || !has(S::OrgLine)) {
+                    set(ContactFields::Company, component(parts, 0));
+                    take(S::OrgLine, line, parts);
+                }
+            }
         } else if (equalsNoCase(name, "EMAIL")) {
+            QString email = VCardReader::shown(decode.text(prop.value));
+            if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
+                email = email.mid(7);
             if (!haveEmail) {
-                QString email = VCardReader::shown(decode.text(prop.value)).trimmed();
-                if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
-                    email = email.mid(7);
-                card.email = email;
-                haveEmail = !email.isEmpty();
+                card.email = email.trimmed();
+                haveEmail = !card.email.isEmpty();
+            }
+            if (!has(S::EmailLine) || fields[ContactFields::Email].isEmpty()) {
+                fields[ContactFields::Email] = email;
+                take(S::EmailLine, line);
             }
         } else if (equalsNoCase(name, "ADR")) {
             const QList<QByteArray> types = typesOf(prop);
@@ -489,18 +597,64 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 address = decode.components(prop.value);
                 haveAdr = true;
                 adrRank = rank;
+                take(S::AdrLine, line, address);
             }
         } else if (equalsNoCase(name, "TEL")) {
-            if (!havePhone) {
-                const QList<QByteArray> types = typesOf(prop);
-                if (types.contains("HOME") && !types.contains("FAX") && !types.contains("CELL") &&
-                    !types.contains("PAGER")) {
-                    QString phone = VCardReader::shown(decode.text(prop.value)).trimmed();
-                    if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-                        phone = phone.mid(4);
-                    card.homePhone = phone;
-                    havePhone = !phone.isEmpty();
-                }
+            const QList<QByteArray> types = typesOf(prop);
+            QString phone = VCardReader::shown(decode.text(prop.value));
+            if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+                phone = phone.mid(4);
+            const bool voice =
+                !types.contains("FAX") && !types.contains("CELL") && !types.contains("PAGER");
+            if (!havePhone && types.contains("HOME") && voice) {
+                card.homePhone = phone.trimmed();
+                havePhone = !card.homePhone.isEmpty();
+            }
+            // Each number gives one field: the first home, work and fax number.
+            if (phone.isEmpty())
+                continue;
+            if (types.contains("HOME") && voice && !has(S::PhoneLine)) {
+                set(ContactFields::Phone, phone);
+                take(S::PhoneLine, line);
+            } else if (types.contains("WORK") && voice && !has(S::CoPhoneLine)) {
+                set(ContactFields::CoPhone, phone);
+                take(S::CoPhoneLine, line);
+            } else if (types.contains("FAX") && !has(S::FaxLine)) {
+                set(ContactFields::Fax, phone);
+                take(S::FaxLine, line);
+            }
+        } else if (equalsNoCase(name, "NOTE")) {
+            if (!has(S::NoteLine)) {
+                set(ContactFields::Notes, decode.text(prop.value));
+                take(S::NoteLine, line);
+            }
+        } else if (equalsNoCase(name, "UID")) {
+            if (!has(S::UidLine)) {
+                card.uid = VCardReader::shown(decode.text(prop.value)).trimmed();
+                take(S::UidLine, line);
+            }
+        } else if (startsWithNoCase(name, VCardReader::extraPrefix)) {
+            // The column's name: as its parameter spells it, else as the
+            // property's name does.
+            QString column;
+            for (const Param& p : prop.params) {
+                if (p.name == VCardReader::columnParameter)
+                    column = percentDecoded(p.value);
+            }
+            if (column.isEmpty()) {
+                QByteArrayView written = prop.head.first(
+                    prop.head.indexOf(';') < 0 ? prop.head.size() : prop.head.indexOf(';'));
+                written = trimmed(written);
+                written = written.sliced(written.lastIndexOf('.') + 1);
+                column = QString::fromUtf8(written.sliced(qstrlen(VCardReader::extraPrefix)));
+            }
+            const bool known =
+                std::any_of(fields.extra.cbegin(), fields.extra.cend(), [&column](const auto& e) {
+                    return e.first.compare(column, Qt::CaseInsensitive) == 0;
+                });
+            if (!column.isEmpty() && !known) {
+                fields.extra.append({column, VCardReader::shown(decode.text(prop.value))});
+                card.extraSources.append(source(line));
             }
         } else if (equalsNoCase(name, "KIND") || equalsNoCase(name, "X-ADDRESSBOOKSERVER-KIND")) {
             if (trimmed(prop.value).compare("group", Qt::CaseInsensitive) == 0)
@@ -528,10 +682,16 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         haveOrg = !org.isEmpty();
     }
 
-    card.street = VCardReader::shown(VCardReader::firstLine(component(address, 2)));
+    const QString wholeStreet = VCardReader::shown(component(address, 2));
+    card.street = VCardReader::firstLine(wholeStreet);
     card.city = VCardReader::shown(component(address, 3));
     card.region = VCardReader::shown(component(address, 4));
     card.postalCode = VCardReader::shown(component(address, 5));
+    fields[ContactFields::Address] = card.street;
+    fields[ContactFields::Address2] = afterFirstLine(wholeStreet);
+    fields[ContactFields::City] = card.city;
+    fields[ContactFields::State] = card.region;
+    fields[ContactFields::Zip] = card.postalCode;
 
     QString lastLine = card.city.trimmed();
     const QString region = card.region.trimmed();
@@ -554,6 +714,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         card.displayValue = org;
     else
         card.displayValue = card.email;
+    fields[ContactFields::Name] = card.displayValue;
     return card;
 }
 
@@ -749,9 +910,15 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     bool inCard = false;
     int nestedDepth = 0;          // depth inside AGENT's embedded cards
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
+    qsizetype cardStart = 0;      // where the open card's BEGIN line starts
+    qsizetype cardEnd = 0;        // past the open card's last line so far
 
     auto finishCard = [&]() {
-        cards.push_back(buildCard(text, cardLines, choice, windows1252, part));
+        cards.push_back(buildCard(text, cardLines, choice, windows1252, part, cardStart));
+        // The card as written is kept for the import, not for a listing.
+        if (part == Part::Whole)
+            cards.back().text = text.sliced(cardStart, cardEnd - cardStart);
+        cards.back().homeAddress = choice == AddressChoice::Home;
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;
@@ -761,20 +928,26 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start, std::min(l.length, MaxLineLength));
         if (!inCard) {
-            if (isBegin(line))
+            if (isBegin(line)) {
                 inCard = true;
+                cardStart = l.start;
+                cardEnd = l.start + l.length;
+            }
             continue;
         }
-        if (isBegin(line)) {
-            if (afterEmptyAgent) {
-                ++nestedDepth;
-                afterEmptyAgent = false;
-                continue;
-            }
+        if (isBegin(line) && !afterEmptyAgent) {
             // A card begins without an AGENT before it: whatever is still open
             // never ended. Keep the outer card and start the next.
             finishCard();
             inCard = true;
+            cardStart = l.start;
+            cardEnd = l.start + l.length;
+            continue;
+        }
+        cardEnd = l.start + l.length;
+        if (isBegin(line)) {
+            ++nestedDepth;
+            afterEmptyAgent = false;
             continue;
         }
         if (isEnd(line)) {
