@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "outlook_import/ContactCard.h"
+#include "vcard/ContactCard.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outlook_import/MailStore.h"
 
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 
 #include <QDir>
 #include <QFileInfo>

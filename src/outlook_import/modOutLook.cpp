@@ -5,7 +5,7 @@
 #include "outlook_import/BusyProgress.h"
 #include "outlook_import/MailPrograms.h"
 #include "outlook_import/MailStore.h"
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 #include "outlook_import/frmContacts.h"
 #include "platform/MsgBox.h"
 #include "platform/Resume.h"

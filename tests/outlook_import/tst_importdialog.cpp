@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outlook_import/BusyProgress.h"
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 #include "support/ImportWindow.h"
 
 #include <QProgressDialog>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 
 #include <QDir>
 #include <QFile>

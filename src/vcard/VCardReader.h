@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "outlook_import/ContactCard.h"
+#include "vcard/ContactCard.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,6 +14,15 @@ class VCardReader {
 public:
     // Longest logical line kept; anything beyond it is dropped.
     static constexpr qsizetype MaxLineLength = qsizetype(1) << 20;
+
+    // The properties that carry a list's further columns: X-QUILLARY-<COLUMN>,
+    // with the column's exact name percent-encoded in X-COLUMN where the
+    // property's name cannot spell it.
+    static constexpr const char* extraPrefix = "X-QUILLARY-";
+    static constexpr const char* columnParameter = "X-COLUMN";
+    // How a text value's line breaks were written, where not all are LF: one
+    // kind for all ("CRLF", "CR") or one kind for each break in turn ("CRLF,LF").
+    static constexpr const char* breaksParameter = "X-QUILLARY-BREAKS";
 
     // Larger files are skipped whole: no address book comes near it.
     static constexpr qint64 MaxFileSize = qint64(256) << 20;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outlook_import/VCardReader.h"
+#include "vcard/VCardReader.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -26,7 +26,8 @@ struct Param {
 };
 
 struct Property {
-    QByteArray name; // upper case, without its group prefix
+    QByteArray name;     // upper case, without its group prefix
+    QByteArrayView head; // group, name and parameters as written
     QList<Param> params;
     QByteArrayView value;
 };
@@ -133,16 +134,22 @@ bool isWanted(QByteArrayView name) {
         if (equalsNoCase(name, w))
             return true;
     }
-    return false;
+    return equalsNoCase(name, "NOTE") || equalsNoCase(name, "UID") ||
+           startsWithNoCase(name, VCardReader::extraPrefix);
 }
 
 // A property's text once folded lines are joined. Most lines are not folded, so
 // a line only gets its own buffer when a continuation is added to it.
 class LogicalLine {
 public:
-    explicit LogicalLine(QByteArrayView line) : m_view(line) {}
+    LogicalLine(QByteArrayView line, qsizetype start, qsizetype end)
+        : m_view(line), m_start(start), m_end(end) {}
 
     QByteArrayView text() const { return m_joined ? QByteArrayView(m_buffer) : m_view; }
+    // Where its lines stand in the text read.
+    qsizetype start() const { return m_start; }
+    qsizetype end() const { return m_end; }
+    void extendTo(qsizetype end) { m_end = end; }
 
     void append(QByteArrayView part) {
         if (!m_joined) {
@@ -164,6 +171,8 @@ public:
 private:
     QByteArrayView m_view;
     QByteArray m_buffer;
+    qsizetype m_start = 0;
+    qsizetype m_end = 0;
     bool m_joined = false;
 };
 
@@ -202,6 +211,7 @@ bool parseProperty(QByteArrayView line, Property& prop) {
     if (colon < 0)
         return false;
     const QByteArrayView head = line.first(colon);
+    prop.head = head;
     prop.value = line.sliced(colon + 1);
     prop.params.clear();
 
@@ -327,7 +337,9 @@ class ValueDecoder {
 public:
     ValueDecoder(const Property& prop, Version version) : m_version(version) {
         for (const Param& p : prop.params) {
-            if (p.name == "CHARSET")
+            if (p.name == VCardReader::breaksParameter)
+                m_breaks = p.value.split(',');
+            else if (p.name == "CHARSET")
                 m_charset = p.value;
             else if ((p.name == "ENCODING" || p.name.isEmpty()) &&
                      p.value.compare("QUOTED-PRINTABLE", Qt::CaseInsensitive) == 0)
@@ -336,31 +348,65 @@ public:
     }
 
     QString text(QByteArrayView raw) const {
-        if (m_quotedPrintable)
-            return unescape(decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset),
-                            m_version);
-        return unescape(decodeBytes(raw, m_charset), m_version);
+        m_breakIndex = 0;
+        return part(raw);
     }
 
     // Splits a structured value on ';' that are not escaped, then decodes each part.
     QStringList components(QByteArrayView raw) const {
+        m_breakIndex = 0;
         QStringList out;
         qsizetype start = 0;
         for (qsizetype i = 0; i < raw.size(); ++i) {
             if (raw[i] == '\\') {
                 ++i;
             } else if (raw[i] == ';') {
-                out.push_back(text(raw.sliced(start, i - start)));
+                out.push_back(part(raw.sliced(start, i - start)));
                 start = i + 1;
             }
         }
-        out.push_back(text(raw.sliced(start)));
+        out.push_back(part(raw.sliced(start)));
         return out;
     }
 
 private:
+    QString part(QByteArrayView raw) const {
+        QString out =
+            m_quotedPrintable
+                ? unescape(decodeBytes(VCardReader::decodeQuotedPrintable(raw), m_charset),
+                           m_version)
+                : unescape(decodeBytes(raw, m_charset), m_version);
+        return m_breaks.isEmpty() ? out : withBreaks(out);
+    }
+    // Each line break as the breaks parameter names it: one kind for all, or
+    // one kind for each break in turn.
+    QString withBreaks(const QString& text) const {
+        if (!text.contains(u'\n'))
+            return text;
+        QString out;
+        out.reserve(text.size() + text.size() / 8);
+        for (const QChar c : text) {
+            if (c != u'\n') {
+                out += c;
+                continue;
+            }
+            const QByteArray kind =
+                m_breaks.size() == 1 ? m_breaks[0] : m_breaks.value(m_breakIndex).toUpper();
+            ++m_breakIndex;
+            if (kind.compare("CRLF", Qt::CaseInsensitive) == 0)
+                out += QStringLiteral("\r\n");
+            else if (kind.compare("CR", Qt::CaseInsensitive) == 0)
+                out += u'\r';
+            else
+                out += u'\n';
+        }
+        return out;
+    }
+
     Version m_version;
     QByteArray m_charset;
+    QList<QByteArray> m_breaks;
+    mutable qsizetype m_breakIndex = 0;
     bool m_quotedPrintable = false;
 };
 
@@ -388,16 +434,38 @@ QString withoutNul(QString text) {
 }
 
 // Builds the card's values from its lines (nested cards already removed).
+// The rest of a street after its first line break; empty when it has none.
+QString afterFirstLine(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r')
+            return text.mid(i + (i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1));
+        if (text[i] == u'\n')
+            return text.mid(i + 1);
+    }
+    return {};
+}
+
+QString percentDecoded(const QByteArray& text) {
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text));
+}
+
+// Builds the card's values from its lines (nested cards already removed);
+// `cardStart` is where the card begins in `text`.
 ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
-                      VCardReader::AddressChoice choice) {
+                      VCardReader::AddressChoice choice, qsizetype cardStart) {
+    ContactCard card;
     // The version decides how folded lines join; it may come anywhere in the card.
     Version version = Version::V30;
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start, l.length);
         if (startsWithNoCase(line, "VERSION:")) {
-            if (trimmed(line.sliced(8)).startsWith("2.1") ||
-                trimmed(line.sliced(8)).startsWith("1.0"))
+            const QByteArrayView number = trimmed(line.sliced(8));
+            if (number.startsWith("2.1") || number.startsWith("1.0")) {
                 version = Version::V21;
+                card.version = ContactCard::Version::V21;
+            } else if (number.startsWith("4.")) {
+                card.version = ContactCard::Version::V40;
+            }
             break;
         }
     }
@@ -412,27 +480,41 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         if (!logical.empty() && quotedPrintable && logical.back().text().endsWith('=')) {
             logical.back().chop();
             logical.back().append(line);
+            logical.back().extendTo(l.start + l.length);
             continue;
         }
         if (!logical.empty() && !line.isEmpty() && isBlank(line[0])) {
             logical.back().append(version == Version::V21 ? line : line.sliced(1));
+            logical.back().extendTo(l.start + l.length);
             continue;
         }
         if (trimmed(line).isEmpty()) {
             quotedPrintable = false;
             continue;
         }
-        logical.emplace_back(line);
+        logical.emplace_back(line, l.start, l.start + l.length);
         quotedPrintable = headMentionsQuotedPrintable(line);
     }
 
-    ContactCard card;
+    ContactFields& fields = card.fields;
     bool haveFn = false, haveN = false, haveOrg = false, haveEmail = false, havePhone = false;
     bool haveAdr = false;
     int adrRank = 0;
     QString nameFallback, org;
     QStringList address;
     Property prop;
+    using S = ContactCard::SourceOf;
+    const auto source = [&](const LogicalLine& line, QStringList parts = {}) {
+        return ContactCard::Source{line.start() - cardStart, line.end() - cardStart,
+                                   prop.head.toByteArray(), std::move(parts)};
+    };
+    const auto take = [&](S which, const LogicalLine& line, QStringList parts = {}) {
+        card.sources[size_t(which)] = source(line, std::move(parts));
+    };
+    const auto has = [&](S which) { return card.sources[size_t(which)].found(); };
+    const auto set = [&](ContactFields::Field f, const QString& value) {
+        fields[f] = withoutNul(value);
+    };
     for (const LogicalLine& line : logical) {
         if (!parseProperty(line.text(), prop))
             continue;
@@ -442,6 +524,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
             if (!haveFn) {
                 card.fn = withoutNul(decode.text(prop.value));
                 haveFn = !card.fn.trimmed().isEmpty();
+                take(S::FnLine, line);
             }
         } else if (name == "N") {
             if (!haveN) {
@@ -450,19 +533,29 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                     withoutNul(component(parts, 1).trimmed() + u' ' + component(parts, 0).trimmed())
                         .trimmed();
                 haveN = !nameFallback.isEmpty();
+                take(S::NLine, line, parts);
             }
         } else if (name == "ORG") {
             if (!haveOrg) {
-                org = withoutNul(component(decode.components(prop.value), 0)).trimmed();
+                const QStringList parts = decode.components(prop.value);
+                org = withoutNul(component(parts, 0)).trimmed();
                 haveOrg = !org.isEmpty();
+                if (haveOrg || !has(S::OrgLine)) {
+                    set(ContactFields::Company, component(parts, 0));
+                    take(S::OrgLine, line, parts);
+                }
             }
         } else if (name == "EMAIL") {
+            QString email = withoutNul(decode.text(prop.value));
+            if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
+                email = email.mid(7);
             if (!haveEmail) {
-                QString email = withoutNul(decode.text(prop.value)).trimmed();
-                if (email.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
-                    email = email.mid(7);
-                card.email = email;
-                haveEmail = !email.isEmpty();
+                card.email = email.trimmed();
+                haveEmail = !card.email.isEmpty();
+            }
+            if (!has(S::EmailLine) || fields[ContactFields::Email].isEmpty()) {
+                fields[ContactFields::Email] = email;
+                take(S::EmailLine, line);
             }
         } else if (name == "ADR") {
             const QList<QByteArray> types = typesOf(prop);
@@ -473,18 +566,64 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
                 address = decode.components(prop.value);
                 haveAdr = true;
                 adrRank = rank;
+                take(S::AdrLine, line, address);
             }
         } else if (name == "TEL") {
-            if (!havePhone) {
-                const QList<QByteArray> types = typesOf(prop);
-                if (types.contains("HOME") && !types.contains("FAX") && !types.contains("CELL") &&
-                    !types.contains("PAGER")) {
-                    QString phone = withoutNul(decode.text(prop.value)).trimmed();
-                    if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-                        phone = phone.mid(4);
-                    card.homePhone = phone;
-                    havePhone = !phone.isEmpty();
-                }
+            const QList<QByteArray> types = typesOf(prop);
+            QString phone = withoutNul(decode.text(prop.value));
+            if (phone.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+                phone = phone.mid(4);
+            const bool voice =
+                !types.contains("FAX") && !types.contains("CELL") && !types.contains("PAGER");
+            if (!havePhone && types.contains("HOME") && voice) {
+                card.homePhone = phone.trimmed();
+                havePhone = !card.homePhone.isEmpty();
+            }
+            // Each number gives one field: the first home, work and fax number.
+            if (phone.isEmpty())
+                continue;
+            if (types.contains("HOME") && voice && !has(S::PhoneLine)) {
+                set(ContactFields::Phone, phone);
+                take(S::PhoneLine, line);
+            } else if (types.contains("WORK") && voice && !has(S::CoPhoneLine)) {
+                set(ContactFields::CoPhone, phone);
+                take(S::CoPhoneLine, line);
+            } else if (types.contains("FAX") && !has(S::FaxLine)) {
+                set(ContactFields::Fax, phone);
+                take(S::FaxLine, line);
+            }
+        } else if (name == "NOTE") {
+            if (!has(S::NoteLine)) {
+                set(ContactFields::Notes, decode.text(prop.value));
+                take(S::NoteLine, line);
+            }
+        } else if (name == "UID") {
+            if (!has(S::UidLine)) {
+                card.uid = withoutNul(decode.text(prop.value)).trimmed();
+                take(S::UidLine, line);
+            }
+        } else if (name.startsWith(VCardReader::extraPrefix)) {
+            // The column's name: as its parameter spells it, else as the
+            // property's name does.
+            QString column;
+            for (const Param& p : prop.params) {
+                if (p.name == VCardReader::columnParameter)
+                    column = percentDecoded(p.value);
+            }
+            if (column.isEmpty()) {
+                QByteArrayView written = prop.head.first(
+                    prop.head.indexOf(';') < 0 ? prop.head.size() : prop.head.indexOf(';'));
+                written = trimmed(written);
+                written = written.sliced(written.lastIndexOf('.') + 1);
+                column = QString::fromUtf8(written.sliced(qstrlen(VCardReader::extraPrefix)));
+            }
+            const bool known =
+                std::any_of(fields.extra.cbegin(), fields.extra.cend(), [&column](const auto& e) {
+                    return e.first.compare(column, Qt::CaseInsensitive) == 0;
+                });
+            if (!column.isEmpty() && !known) {
+                fields.extra.append({column, withoutNul(decode.text(prop.value))});
+                card.extraSources.append(source(line));
             }
         } else if (name == "KIND" || name == "X-ADDRESSBOOKSERVER-KIND") {
             if (trimmed(prop.value).compare("group", Qt::CaseInsensitive) == 0)
@@ -495,10 +634,16 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         }
     }
 
-    card.street = withoutNul(VCardReader::firstLine(component(address, 2)));
+    const QString wholeStreet = withoutNul(component(address, 2));
+    card.street = VCardReader::firstLine(wholeStreet);
     card.city = withoutNul(component(address, 3));
     card.region = withoutNul(component(address, 4));
     card.postalCode = withoutNul(component(address, 5));
+    fields[ContactFields::Address] = card.street;
+    fields[ContactFields::Address2] = afterFirstLine(wholeStreet);
+    fields[ContactFields::City] = card.city;
+    fields[ContactFields::State] = card.region;
+    fields[ContactFields::Zip] = card.postalCode;
 
     QString lastLine = card.city.trimmed();
     const QString region = card.region.trimmed();
@@ -521,6 +666,7 @@ ContactCard buildCard(const QByteArray& text, const std::vector<LineRef>& lines,
         card.displayValue = org;
     else
         card.displayValue = card.email;
+    fields[ContactFields::Name] = card.displayValue;
     return card;
 }
 
@@ -702,9 +848,12 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     bool inCard = false;
     int nestedDepth = 0;          // depth inside AGENT's embedded cards
     bool afterEmptyAgent = false; // the last property was "AGENT:" with the card to follow
+    qsizetype cardStart = 0;      // where the open card's BEGIN line starts
+    qsizetype cardEnd = 0;        // past the open card's last line so far
 
     auto finishCard = [&]() {
-        cards.push_back(buildCard(text, cardLines, choice));
+        cards.push_back(buildCard(text, cardLines, choice, cardStart));
+        cards.back().text = text.sliced(cardStart, cardEnd - cardStart);
         cardLines.clear();
         inCard = false;
         nestedDepth = 0;
@@ -714,20 +863,26 @@ QList<ContactCard> VCardReader::readData(const QByteArray& data, AddressChoice c
     for (const LineRef& l : lines) {
         QByteArrayView line(text.constData() + l.start, std::min(l.length, MaxLineLength));
         if (!inCard) {
-            if (isBegin(line))
+            if (isBegin(line)) {
                 inCard = true;
+                cardStart = l.start;
+                cardEnd = l.start + l.length;
+            }
             continue;
         }
-        if (isBegin(line)) {
-            if (afterEmptyAgent) {
-                ++nestedDepth;
-                afterEmptyAgent = false;
-                continue;
-            }
+        if (isBegin(line) && !afterEmptyAgent) {
             // A card begins without an AGENT before it: whatever is still open
             // never ended. Keep the outer card and start the next.
             finishCard();
             inCard = true;
+            cardStart = l.start;
+            cardEnd = l.start + l.length;
+            continue;
+        }
+        cardEnd = l.start + l.length;
+        if (isBegin(line)) {
+            ++nestedDepth;
+            afterEmptyAgent = false;
             continue;
         }
         if (isEnd(line)) {
