@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "SyncCommands.h"
 #include "main_window/pList.h"
 
 #include "Version.h"
@@ -33,6 +34,12 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep the lists in <dir>, created and seeded when new."),
         QStringLiteral("dir"));
     parser.addOption(folder);
+    SyncCommands::addOptions(parser);
+    if (SyncCommands::requested(argc, argv)) {
+        QCoreApplication text(argc, argv);
+        parser.process(text);
+        return SyncCommands::run(parser, parser.value(folder));
+    }
     if (onlyPrints(argc, argv)) {
         QCoreApplication text(argc, argv);
         parser.process(text);

@@ -78,6 +78,9 @@ DavClient::Reply DavClient::send(const QByteArray& verb, const QUrl& start, cons
                                  const QList<std::pair<QByteArray, QByteArray>>& headers) {
     QUrl url = start;
     for (int hop = 0;; ++hop) {
+        if (account_.deadline.hasExpired())
+            throw DavError(DavError::Kind::Unreachable,
+                           QStringLiteral("The server %1 did not answer in time.").arg(url.host()));
         QNetworkRequest request(url);
         request.setTransferTimeout(account_.timeoutMs);
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
@@ -109,7 +112,10 @@ DavClient::Reply DavClient::send(const QByteArray& verb, const QUrl& start, cons
             timedOut = true;
             reply->abort();
         });
-        overall.start(account_.timeoutMs * 4);
+        overall.start(int(std::min<qint64>(qint64(account_.timeoutMs) * 4,
+                                           account_.deadline.remainingTime() < 0
+                                               ? qint64(account_.timeoutMs) * 4
+                                               : account_.deadline.remainingTime())));
         QObject::connect(
             reply, &QNetworkReply::sslErrors, &loop, [&](const QList<QSslError>& errors) {
                 const QSslCertificate cert =

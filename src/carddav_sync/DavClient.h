@@ -5,6 +5,7 @@
 #include "carddav_sync/DavXml.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -20,6 +21,8 @@ struct DavAccount {
     QString password;
     QString trustedFingerprint; // a certificate the user chose to trust (SHA-256, hex pairs)
     int timeoutMs = 30000;      // longest wait for any answer to move on
+    // When every request must have ended (a sync before the program exits).
+    QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever);
 };
 
 // The address book server, through CardDAV (RFC 6352) over HTTP. Every call

@@ -9,6 +9,8 @@
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmCopyList.h"
 #include "list_dialogs/frmFM.h"
+#include "main_window/ListSync.h"
+#include "main_window/frmSync.h"
 #include "outlook_import/modOutLook.h"
 #include "platform/AppFolder.h"
 #include "platform/Database.h"
@@ -63,6 +65,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
     showListChooser = [] { frmFM::showModal(); };
     showNewList = [] { NewDB::showModal(); };
     endProgram = [] { QCoreApplication::exit(0); };
+    listSync = new ListSync(*this);
 
     connect(List1, &SortedListBox::clicked, this, &pList::List1_Click);
     connect(List1, &SortedListBox::mouseDown, this, &pList::List1_MouseDown);
@@ -82,6 +85,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
         {LoadIndiv, &pList::LoadIndiv_Click},
         {LoadCompany, &pList::LoadCompany_Click},
         {AreaCodeLookup, &pList::AreaCodeLookup_Click},
+        {mnuSync, &pList::mnuSync_Click},
         {Exit, &pList::Exit_Click},
         {Exit2, &pList::Exit2_Click},
         {About, &pList::About_Click},
@@ -169,6 +173,8 @@ void pList::Refresh_Click(qint16) {
     Label6->setText(QStringLiteral("Individual Name"));
     Label13->setText(Globals::currentListName);
     Globals::listDisplayMode = 1;
+    if (opened)
+        listSync->listShown(Data1->databaseName());
 }
 
 // Points Data1 at the current list's whole table and shares its records. A list
@@ -336,6 +342,7 @@ bool pList::openList(const QString& fileName) {
         IniFile::WriteIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db=") + fileName,
                                QString::fromLatin1(Globals::settingsFileName));
     });
+    listSync->listShown(path);
     return true;
 }
 
@@ -553,6 +560,10 @@ void pList::mnuGetOLC_Click(qint16) {
     modOutLook::GetOutlookContacts();
 }
 
+void pList::mnuSync_Click(qint16) {
+    frmSync::showModal();
+}
+
 void pList::About_Click(qint16) {
     frmAbout::display();
 }
@@ -573,6 +584,8 @@ void pList::Form_Unload(qint16&) {
     // holds it the rename fails; the next switch or shutdown tries again.
     resumeStep([] { ListFiles::closeAreaCodes(); });
     storeTypedContact();
+    // The last changes go to the address book server, if the list is linked.
+    listSync->beforeExit();
     // Leaving the record stores it.
     Data1->close();
 }

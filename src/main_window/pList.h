@@ -13,6 +13,7 @@ class QLineEdit;
 class QMenu;
 class NoteBox;
 class QPushButton;
+class ListSync;
 
 // The main window: the contacts of the current list on the left, the chosen
 // contact's fields on the right, the notes below. Other windows reach its
@@ -52,6 +53,7 @@ public:
     void DBSwitch_Click(qint16 index = 0);
     void ListCopy_Click(qint16 index = 0);
     void AreaCodeLookup_Click(qint16 index = 0);
+    void mnuSync_Click(qint16 index = 0);
     void mnuGetOLC_Click(qint16 index = 0);
     void About_Click(qint16 index = 0);
     void Exit_Click(qint16 index = 0);
@@ -63,6 +65,9 @@ public:
     std::function<void()> showNewList;
     // Ends the program at once (Exit); tests replace it.
     std::function<void()> endProgram;
+
+    // Keeps a linked list in step with its address book server.
+    ListSync* listSync = nullptr;
 
     // Controls, by their designer names.
     QWidget* Picture1 = nullptr;
@@ -109,6 +114,7 @@ public:
     QAction* MakeDB = nullptr;
     QAction* DBSwitch = nullptr;
     QAction* ListCopy = nullptr;
+    QAction* mnuSync = nullptr;
     QAction* LoadIndiv = nullptr;
     QAction* LoadCompany = nullptr;
     QAction* Sep4 = nullptr;
