@@ -95,6 +95,14 @@ struct SyncEngine::Impl {
 
     Impl(Database& d, DavClient& c) : db(d), client(c) {}
 
+    SyncStore::Link linked() {
+        const std::optional<SyncStore::Link> link = store.link();
+        if (!link)
+            throw DavError(DavError::Kind::NotFound,
+                           QStringLiteral("The list is linked to no address book."));
+        return *link;
+    }
+
     void readRows() {
         rows.clear();
         db.guarded([&] {
@@ -294,7 +302,7 @@ struct SyncEngine::Impl {
 
     void receive(const Progress& progress, int& done, int& total) {
         const DavClient::BookState state = client.bookState(book);
-        const SyncStore::Link link = *store.link();
+        const SyncStore::Link link = linked();
         QList<DavClient::Change> changed;
         QStringList removed;
         QString token;
@@ -375,6 +383,14 @@ struct SyncEngine::Impl {
         });
     }
 
+    // The card fetched again and merged; returns where the contact's card is now.
+    QString refetched(const QString& href, std::optional<qint64> contact) {
+        refetch(href);
+        if (!states.contains(href) && contact && hrefOf.contains(*contact))
+            return hrefOf.value(*contact);
+        return href;
+    }
+
     // Sends what changed here for one card; a card changed on the server
     // meanwhile is fetched and merged first.
     void send(QString href) {
@@ -390,7 +406,7 @@ struct SyncEngine::Impl {
                                                                              c.etag.toUtf8()}}
                                  : QList<std::pair<QByteArray, QByteArray>>{});
                     if (r.status == 412) {
-                        refetch(href);
+                        href = refetched(href, c.contact);
                         continue;
                     }
                     if (r.status / 100 != 2 && r.status != 404)
@@ -414,7 +430,7 @@ struct SyncEngine::Impl {
                                     : std::pair<QByteArray, QByteArray>{"If-None-Match", "*"});
             const DavClient::Reply r = client.send("PUT", client.cardUrl(href), body, headers);
             if (r.status == 412) {
-                refetch(href);
+                href = refetched(href, c.contact);
                 continue;
             }
             if (r.status / 100 != 2)
@@ -481,11 +497,7 @@ SyncEngine::SyncEngine(Database& list, DavClient& client) : list_(list), client_
 
 SyncEngine::Result SyncEngine::run(const Progress& progress) {
     Impl s(list_, client_);
-    const std::optional<SyncStore::Link> link = s.store.link();
-    if (!link)
-        throw DavError(DavError::Kind::NotFound,
-                       QStringLiteral("The list is linked to no address book."));
-    s.book = QUrl(link->book);
+    s.book = QUrl(s.linked().book);
     s.bookPath = DavClient::pathOf(s.book);
     s.states = s.store.cards();
     for (const Card& c : std::as_const(s.states))
@@ -495,8 +507,15 @@ SyncEngine::Result SyncEngine::run(const Progress& progress) {
     int done = 0;
     int total = 0;
     s.receive(progress, done, total);
+    const int sent = s.result.sent;
     s.sendAll(progress, done, total);
-    s.store.saveProgress(s.store.link()->token, s.store.link()->ctag,
+    // The book's changes since are looked at once more: the new token then
+    // covers the cards just sent, so a server that reports only the
+    // difference between two states still reports their later removal.
+    if (s.result.sent > sent)
+        s.receive(progress, done, total);
+    const SyncStore::Link now = s.linked();
+    s.store.saveProgress(now.token, now.ctag,
                          QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
     return s.result;
 }

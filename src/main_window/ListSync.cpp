@@ -6,11 +6,13 @@
 #include "main_window/pList.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
+#include "platform/NoteBox.h"
 #include "platform/RunError.h"
 
 #include <QDateTime>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -107,7 +109,7 @@ void ListSync::beforeExit() {
 }
 
 bool ListSync::run(bool tellUser, int timeoutMs, QDeadlineTimer deadline, bool refresh) {
-    if (running_)
+    if (running_ || (paused_ && !tellUser))
         return false;
     const QString path = window_.Data1->databaseName();
     std::optional<SyncStore::Link> link;
@@ -120,11 +122,9 @@ bool ListSync::run(bool tellUser, int timeoutMs, QDeadlineTimer deadline, bool r
     if (!link)
         return false;
     const QString password = passwordFor(*link, refresh);
-    const QString chosen = window_.List1->text();
     running_ = true;
-    // The window's own hold on the list is let go (storing a changed contact
-    // first), and nothing is typed meanwhile.
-    window_.Data1->close();
+    // Nothing is typed meanwhile.
+    releaseList();
     window_.centralWidget()->setEnabled(false);
     window_.menuBar()->setEnabled(false);
     say(QStringLiteral("Syncing with the address book..."));
@@ -174,13 +174,28 @@ bool ListSync::run(bool tellUser, int timeoutMs, QDeadlineTimer deadline, bool r
         say(lastSync.isEmpty() ? failure
                                : QStringLiteral("%1; last synced %2").arg(failure, lastSync));
     }
-    if (refresh) {
-        window_.Refresh_Click(0);
-        for (int i = 0; !chosen.isEmpty() && i < window_.List1->listCount(); ++i)
-            if (window_.List1->list(i) == chosen) {
-                window_.List1->setListIndex(i);
-                break;
-            }
-    }
+    if (refresh)
+        refill();
     return failure.isEmpty();
+}
+
+void ListSync::releaseList() {
+    chosen_ = window_.List1->text();
+    window_.Data1->close();
+    // What the fields show was stored; left there, it would be taken for a
+    // contact typed while no list was open.
+    for (QLineEdit* field : {window_.Text1, window_.Text11, window_.Text7, window_.Text12,
+                             window_.Text8, window_.Text9, window_.Text10, window_.Text6,
+                             window_.Text2, window_.Text3, window_.Text4})
+        field->clear();
+    window_.Text5->setNote(QString());
+}
+
+void ListSync::refill() {
+    window_.Refresh_Click(0);
+    for (int i = 0; !chosen_.isEmpty() && i < window_.List1->listCount(); ++i)
+        if (window_.List1->list(i) == chosen_) {
+            window_.List1->setListIndex(i);
+            break;
+        }
 }

@@ -37,8 +37,14 @@ public:
     // What the status line says.
     QString statusText() const;
     bool running() const { return running_; }
+    // While the link is being looked at or changed, no sync starts by itself.
+    void setPaused(bool paused) { paused_ = paused; }
     // Shows or hides the status line for the list shown.
     void showLinkState();
+    // The window lets go of the list (storing a changed contact first) so that
+    // the link can be written; refilled afterwards, keeping the entry chosen.
+    void releaseList();
+    void refill();
 
 private:
     bool run(bool tellUser, int timeoutMs, QDeadlineTimer deadline, bool refresh);
@@ -48,4 +54,6 @@ private:
     QString shownPath_;
     QLabel* status_ = nullptr;
     bool running_ = false;
+    bool paused_ = false;
+    QString chosen_;
 };

@@ -24,6 +24,7 @@ frmSync::frmSync(QWidget* parent, ListSync& sync, const QString& listPath)
     : QDialog(parent), sync_(sync), listPath_(listPath) {
     setObjectName(QStringLiteral("frmSync"));
     setWindowTitle(QStringLiteral("Sync with an Address Book Server"));
+    sync_.setPaused(true);
     std::optional<SyncStore::Link> linked;
     try {
         Database db(listPath_);
@@ -36,11 +37,15 @@ frmSync::frmSync(QWidget* parent, ListSync& sync, const QString& listPath)
         buildUnlinked();
 }
 
-frmSync::~frmSync() = default;
+frmSync::~frmSync() {
+    sync_.setPaused(false);
+}
 
 void frmSync::showModal() {
     pList* w = pList::instance();
     if (!w || !w->listSync)
+        return;
+    if (w->listSync->running())
         return;
     if (w->Data1->databaseName().isEmpty()) {
         MsgBox::show(QStringLiteral("No list is open."), MsgBox::Buttons::Ok,
@@ -163,16 +168,17 @@ void frmSync::buildLinked() {
                                         "in the list and on the server."),
                          MsgBox::Buttons::YesNo, MsgBox::Icon::Question) != MsgBox::Answer::Yes)
             return;
+        sync_.releaseList();
         try {
             Database list(listPath_);
             ListLink::unlink(list);
             Passwords::forget(Passwords::keyFor(l.server, l.user));
         } catch (const RunError& e) {
             MsgBox::show(e.failureMessage(), MsgBox::Buttons::Ok, MsgBox::Icon::Critical);
-            return;
         }
-        sync_.showLinkState();
         accept();
+        sync_.refill();
+        sync_.showLinkState();
     });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -234,12 +240,15 @@ bool frmSync::connectServer() {
 }
 
 void frmSync::linkTo(const DavClient::Book& book) {
+    sync_.releaseList();
     const bool linked = talking([&] {
         Database db(listPath_);
         ListLink::keep(db, *client_, book);
     });
-    if (!linked)
+    if (!linked) {
+        sync_.refill();
         return;
+    }
     Passwords::write(Passwords::keyFor(client_->account().server.toString(), user->text()),
                      password->text());
     accept();
