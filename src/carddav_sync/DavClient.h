@@ -38,7 +38,7 @@ public:
     // Answers larger than this are refused.
     static constexpr qint64 MaxAnswer = qint64(32) << 20;
     // Cards fetched by one multiget.
-    static constexpr int MultigetBatch = 200;
+    static constexpr int MultigetBatch = 1000;
 
     struct Reply {
         int status = 0;

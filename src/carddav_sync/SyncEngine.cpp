@@ -76,6 +76,8 @@ QString SyncEngine::Result::summary() const {
                     .arg(received)
                     .arg(sent)
                     .arg(conflicts);
+    if (refused > 0)
+        s += QStringLiteral(", %1 cards refused by the server").arg(refused);
     if (unreadable > 0)
         s += QStringLiteral(", %1 unreadable cards left on the server").arg(unreadable);
     return s;
@@ -307,7 +309,9 @@ struct SyncEngine::Impl {
         QStringList removed;
         QString token;
         bool listed = false;
-        if (!state.syncToken.isEmpty()) {
+        if (!state.syncToken.isEmpty() && state.syncToken == link.token) {
+            token = link.token; // nothing changed since
+        } else if (!state.syncToken.isEmpty()) {
             DavClient::Changes changes;
             if (link.token.isEmpty() || !client.syncCollection(book, link.token, changes)) {
                 client.syncCollection(book, QString(), changes);
@@ -433,6 +437,12 @@ struct SyncEngine::Impl {
                 href = refetched(href, c.contact);
                 continue;
             }
+            if (r.status == 409 || r.status == 403 || r.status == 415) {
+                // This card only is refused (a server's own rule); it stays
+                // here as it is and is offered again at the next sync.
+                ++result.refused;
+                return;
+            }
             if (r.status / 100 != 2)
                 throw DavError(DavError::Kind::Status,
                                QStringLiteral("The server refused a card (%1): %2")
@@ -454,6 +464,8 @@ struct SyncEngine::Impl {
                 t.commit();
             });
             ++result.sent;
+            if (!c.sent())
+                ++result.created;
             return;
         }
     }
@@ -507,12 +519,12 @@ SyncEngine::Result SyncEngine::run(const Progress& progress) {
     int done = 0;
     int total = 0;
     s.receive(progress, done, total);
-    const int sent = s.result.sent;
+    const int created = s.result.created;
     s.sendAll(progress, done, total);
     // The book's changes since are looked at once more: the new token then
     // covers the cards just sent, so a server that reports only the
     // difference between two states still reports their later removal.
-    if (s.result.sent > sent)
+    if (s.result.created > created)
         s.receive(progress, done, total);
     const SyncStore::Link now = s.linked();
     s.store.saveProgress(now.token, now.ctag,

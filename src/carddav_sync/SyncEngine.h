@@ -29,6 +29,8 @@ public:
         int sent = 0;       // cards changed on the server
         int conflicts = 0;  // contacts kept twice
         int unreadable = 0; // cards on the server that could not be read, left alone
+        int refused = 0;    // cards the server would not take, kept here as they are
+        int created = 0;    // of sent: new cards
         QString summary() const;
     };
     // Progress: done of total steps, for a long sync.

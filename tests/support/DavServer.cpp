@@ -32,6 +32,10 @@ QString DavServer::certificate() const {
     return dir_.filePath(QStringLiteral("cert.pem"));
 }
 
+QString DavServer::bookFolder() const {
+    return dir_.filePath(QStringLiteral("store/collection-root/alice/contacts"));
+}
+
 QUrl DavServer::root() const {
     QUrl url;
     url.setScheme(tls_ ? QStringLiteral("https") : QStringLiteral("http"));
@@ -89,7 +93,7 @@ bool DavServer::start() {
         program = QStringLiteral("radicale");
         args = {QStringLiteral("-C"), dir_.filePath(QStringLiteral("radicale.conf"))};
         // The book a phone would have made (Radicale makes none of its own).
-        const QString book = store + QStringLiteral("/collection-root/alice/contacts");
+        const QString book = bookFolder();
         if (!QFile::exists(book + QStringLiteral("/.Radicale.props"))) {
             QDir().mkpath(book);
             writeFile(book + QStringLiteral("/.Radicale.props"),

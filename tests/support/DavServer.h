@@ -37,6 +37,8 @@ public:
     QString error() const { return error_; }
     // Where a self-signed server keeps its certificate (PEM), for tests of trust.
     QString certificate() const;
+    // Where Radicale keeps the cards of book(), for filling it before start().
+    QString bookFolder() const;
 
 private:
     bool waitReady();
