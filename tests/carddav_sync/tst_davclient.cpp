@@ -4,6 +4,8 @@
 #include "carddav_sync/DavClient.h"
 #include "support/DavServer.h"
 
+#include <QCryptographicHash>
+#include <QSslCertificate>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -49,6 +51,7 @@ private slots:
     void findsBooksAndExchangesCards_data() { servers(); }
     void findsBooksAndExchangesCards();
     void wrongPasswordRefused();
+    void untrustedCertificate();
     void hostileAnswers_data();
     void hostileAnswers();
 };
@@ -122,6 +125,36 @@ void TestDavClient::wrongPasswordRefused() {
     } catch (const DavError& e) {
         QCOMPARE(e.kind(), DavError::Kind::Refused);
     }
+}
+
+void TestDavClient::untrustedCertificate() {
+    DavServer server(DavServer::Kind::Radicale, true);
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QString fingerprint;
+    try {
+        DavClient({server.root(), server.user(), server.password(), {}, 10000}).findBooks();
+        QFAIL("a self-signed certificate was taken");
+    } catch (const DavError& e) {
+        QCOMPARE(e.kind(), DavError::Kind::UntrustedCertificate);
+        QVERIFY(e.message().contains(e.fingerprint()));
+        fingerprint = e.fingerprint();
+    }
+    // The fingerprint the user was shown, computed from the certificate's file.
+    QFile pem(server.certificate());
+    QVERIFY(pem.open(QIODevice::ReadOnly));
+    const QByteArray der = QSslCertificate(&pem).toDer();
+    QCOMPARE(fingerprint,
+             QString::fromLatin1(
+                 QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex(':').toUpper()));
+    // Trusted for this server, that one certificate is taken; another is not.
+    QVERIFY(!DavClient({server.root(), server.user(), server.password(), fingerprint, 10000})
+                 .findBooks()
+                 .isEmpty());
+    QString other = fingerprint;
+    other[0] = other[0] == u'0' ? u'1' : u'0';
+    QVERIFY_THROWS_EXCEPTION(
+        DavError,
+        DavClient({server.root(), server.user(), server.password(), other, 10000}).findBooks());
 }
 
 void TestDavClient::hostileAnswers_data() {
