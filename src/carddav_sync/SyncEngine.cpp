@@ -187,6 +187,8 @@ struct SyncEngine::Impl {
                 id && rows.contains(*id) && !hrefOf.contains(*id))
                 return id;
         using F = ContactFields;
+        if (hrefOf.size() >= rows.size())
+            return std::nullopt; // every contact here has its card already
         for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
             if (hrefOf.contains(it.key()))
                 continue;
