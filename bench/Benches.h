@@ -19,3 +19,7 @@ void benchAccess(BenchTable& table);
 // Opens, selects, edits and stores contacts with long notes, the longest of
 // `longestNote` characters.
 void benchLongNotes(BenchTable& table, int longestNote);
+// Syncs a list with a local Radicale book of 10,000 cards: the first sync
+// (beside curl fetching the same cards in one multiget), a sync with nothing
+// changed, one with one contact changed, and peak memory.
+void benchSync(BenchTable& table);

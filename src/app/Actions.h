@@ -13,4 +13,7 @@ int showVersion(const QCommandLineParser& parser);
 // --export-vcard FILE [--list NAME]: the list's contacts as one vCard file;
 // "N contacts written to FILE" on standard output, or the reason on standard error.
 int exportVcard(const QCommandLineParser& parser);
+// --link-server URL --user NAME, --sync, --unlink: the list's link with an
+// address book server; --sync prints "N received, M sent, K conflicts kept".
+int addressBookServer(const QCommandLineParser& parser);
 } // namespace Actions

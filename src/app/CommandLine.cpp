@@ -23,10 +23,33 @@ const std::vector<Option>& options() {
          "window.",
          "file",
          &Actions::exportVcard},
+        {{QStringLiteral("link-server")},
+         "Link the list to an address book on the server at <url> (the first book, or the "
+         "one --book names), and end.",
+         "url",
+         &Actions::addressBookServer},
+        {{QStringLiteral("sync")},
+         "Sync the list with its address book both ways, print what changed, and end.",
+         "",
+         &Actions::addressBookServer},
+        {{QStringLiteral("unlink")},
+         "Unlink the list from its address book, and end.",
+         "",
+         &Actions::addressBookServer},
         {{QStringLiteral("list")},
-         "The list to write or sync (its name, with or without .mdb) instead of the "
-         "current list.",
+         "The list to write, link, sync or unlink (its name, with or without .mdb) instead "
+         "of the current list.",
          "name",
+         nullptr},
+        {{QStringLiteral("user")}, "The user name on the server.", "name", nullptr},
+        {{QStringLiteral("book")},
+         "The address book's address or name on the server.",
+         "href",
+         nullptr},
+        {{QStringLiteral("password-stdin")},
+         "Read the server password from the first line of standard input instead of the "
+         "keyring.",
+         "",
          nullptr},
     };
     return table;

@@ -9,6 +9,8 @@
 #include "list_dialogs/NewDB.h"
 #include "list_dialogs/frmCopyList.h"
 #include "list_dialogs/frmFM.h"
+#include "main_window/ListSync.h"
+#include "main_window/frmSync.h"
 #include "outlook_import/modOutLook.h"
 #include "platform/AppFolder.h"
 #include "platform/Database.h"
@@ -74,6 +76,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
     showListChooser = [this] { frmFM::showModal(globals_); };
     showNewList = [this] { NewDB::showModal(globals_); };
     endProgram = [] { QCoreApplication::exit(0); };
+    listSync = new ListSync(*this);
 
     connect(List1, &SortedListBox::clicked, this, &pList::List1_Click);
     connect(List1, &SortedListBox::mouseDown, this, &pList::List1_MouseDown);
@@ -94,6 +97,7 @@ pList::pList(QWidget* parent) : QMainWindow(parent) {
         {LoadIndiv, &pList::LoadIndiv_Click},
         {LoadCompany, &pList::LoadCompany_Click},
         {AreaCodeLookup, &pList::AreaCodeLookup_Click},
+        {mnuSync, &pList::mnuSync_Click},
         {Exit, &pList::Exit_Click},
         {Exit2, &pList::Exit2_Click},
         {About, &pList::About_Click},
@@ -189,6 +193,8 @@ void pList::Refresh_Click(qint16) {
     Label6->setText(QStringLiteral("Individual Name"));
     Label13->setText(globals_.currentListName);
     globals_.listDisplayMode = 1;
+    if (opened)
+        listSync->listShown(Data1->databaseName());
 }
 
 // Points Data1 at the current list's whole table. A list
@@ -350,6 +356,7 @@ bool pList::openList(const QString& fileName) {
     }
     globals_.currentListName = fileName;
     rememberList(fileName);
+    listSync->listShown(path);
     return true;
 }
 
@@ -575,6 +582,10 @@ void pList::mnuGetOLC_Click(qint16) {
     modOutLook::GetOutlookContacts();
 }
 
+void pList::mnuSync_Click(qint16) {
+    frmSync::showModal();
+}
+
 void pList::About_Click(qint16) {
     frmAbout::display();
 }
@@ -595,6 +606,8 @@ void pList::Form_Unload(qint16&) {
     // holds it the rename fails; the next switch or shutdown tries again.
     resumeStep([] { ListFiles::closeAreaCodes(); });
     storeTypedContact();
+    // The last changes go to the address book server, if the list is linked.
+    listSync->beforeExit();
     // Leaving the record stores it.
     Data1->close();
 }

@@ -14,6 +14,7 @@ class QLineEdit;
 class QMenu;
 class NoteBox;
 class QPushButton;
+class ListSync;
 class RunError;
 
 // The main window: the contacts of the current list on the left, the chosen
@@ -54,6 +55,7 @@ public:
     void DBSwitch_Click(qint16 index = 0);
     void ListCopy_Click(qint16 index = 0);
     void AreaCodeLookup_Click(qint16 index = 0);
+    void mnuSync_Click(qint16 index = 0);
     void mnuGetOLC_Click(qint16 index = 0);
     // Writes the list's contacts, or the chosen ones, to a vCard file.
     void mnuExport_Click(qint16 index = 0);
@@ -70,6 +72,9 @@ public:
     std::function<void()> showNewList;
     // Ends the program at once (Exit); tests replace it.
     std::function<void()> endProgram;
+
+    // Keeps a linked list in step with its address book server.
+    ListSync* listSync = nullptr;
 
     // Controls, by their designer names.
     QWidget* Picture1 = nullptr;
@@ -117,6 +122,7 @@ public:
     QAction* MakeDB = nullptr;
     QAction* DBSwitch = nullptr;
     QAction* ListCopy = nullptr;
+    QAction* mnuSync = nullptr;
     QAction* LoadIndiv = nullptr;
     QAction* LoadCompany = nullptr;
     QAction* Sep4 = nullptr;

@@ -205,6 +205,8 @@ void pList::buildMenus() {
     DBSwitch =
         item(File, QStringLiteral("DBSwitch"), QStringLiteral("S&witch to a different list"));
     ListCopy = item(File, QStringLiteral("ListCopy"), QStringLiteral("Copy a List"));
+    mnuSync = item(File, QStringLiteral("mnuSync"),
+                   QStringLiteral("S&ync with an Address Book Server..."));
     File->addSeparator()->setObjectName(QStringLiteral("Sep3"));
     LoadIndiv =
         item(File, QStringLiteral("LoadIndiv"), QStringLiteral("Use Individual Names in List"));
