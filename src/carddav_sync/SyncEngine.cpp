@@ -253,6 +253,7 @@ struct SyncEngine::Impl {
             // Deleted here, changed there: the change is kept.
             if (wasSent) {
                 c.contact = insertRow(remote);
+                cardStore.keep(*c.contact, read->uid, data);
                 ++result.received;
             } else {
                 forget(href);
@@ -363,6 +364,12 @@ struct SyncEngine::Impl {
     }
 
     QByteArray cardFor(const Card& c, const ContactFields& fields, qint64 contact) {
+        // A card the server holds keeps its own UID: a server may refuse a
+        // card whose UID changed, and other devices know the card by it.
+        if (const std::optional<Read> held = c.card.isEmpty() ? std::nullopt : readCard(c.card);
+            held && !held->uid.isEmpty())
+            return VCardWriter::merged(c.card, VCardReader::AddressChoice::Preferred, fields,
+                                       held->uid);
         const std::optional<CardStore::Entry> entry = cardStore.find(contact);
         QString uid = entry ? entry->uid : QString();
         if (uid.isEmpty())

@@ -165,6 +165,17 @@ void TestCardDavSync::bothSidesChanged() {
     QCOMPARE(f.contacts(), expected);
     QCOMPARE(f.serverContacts(), expected);
     QCOMPARE(f.sync().summary(), QStringLiteral("0 received, 0 sent, 0 conflicts kept"));
+    // The contacts kept so sync on as the same cards, under their own UIDs.
+    const auto uidOf = [&](const QByteArray& name) {
+        return VCardReader::readData(f.cards().value(hrefWith(f, "FN:" + name)).data).first().uid;
+    };
+    const QString carol = uidOf("Carol Diaz");
+    const QString danUid = uidOf("Dan Wu");
+    f.sql(QStringLiteral("UPDATE pName2 SET pCity='Kyiv' WHERE pName IN ('Carol Diaz','Dan Wu')"));
+    QCOMPARE(f.sync().summary(), QStringLiteral("0 received, 2 sent, 0 conflicts kept"));
+    QCOMPARE(f.serverContacts(), f.contacts());
+    QCOMPARE(uidOf("Carol Diaz"), carol);
+    QCOMPARE(uidOf("Dan Wu"), danUid);
 }
 
 void TestCardDavSync::phoneCardKeepsItsProperties_data() {
