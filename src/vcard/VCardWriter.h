@@ -33,7 +33,8 @@ void appendCard(QByteArray& out, const ContactFields& fields, const QString& uid
 // parameters, PHOTO, BDAY, further TEL/EMAIL/ADR, X- properties, VERSION —
 // stays byte for byte, with CRLF line ends. The card is read as the import
 // read it (`choice`). A rewritten property keeps its group and parameters and
-// is written in the card's own version. Without a UID, the card gets `uid`.
+// is written in the card's own version. The card's UID becomes `uid` (added when it has
+// none, rewritten when it differs): pass the card's own UID to keep it.
 // Columns of `fields.extra` absent from the list are not touched; further
 // columns of the list that are empty now lose their property.
 QByteArray merged(const QByteArray& original, VCardReader::AddressChoice choice,
