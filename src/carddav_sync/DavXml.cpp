@@ -101,30 +101,32 @@ private:
     }
     void skip() { (void)text(); }
 
-    void readMultiStatus(MultiStatus& result) {
+    // Calls onChild at the start of each child of the current element; ends on
+    // the element's end. onChild reads the child whole.
+    template <class OnChild> void eachChild(OnChild onChild) {
         const int level = depth_;
         while (next()) {
             if (xml_.isEndElement() && depth_ < level)
                 return;
-            if (!xml_.isStartElement())
-                continue;
+            if (xml_.isStartElement())
+                onChild();
+        }
+    }
+
+    void readMultiStatus(MultiStatus& result) {
+        eachChild([&] {
             if (is(dav, "response"))
                 result.responses.append(readResponse());
             else if (is(dav, "sync-token"))
                 result.syncToken = text().trimmed();
             else
                 skip();
-        }
+        });
     }
 
     Response readResponse() {
         Response r;
-        const int level = depth_;
-        while (next()) {
-            if (xml_.isEndElement() && depth_ < level)
-                break;
-            if (!xml_.isStartElement())
-                continue;
+        eachChild([&] {
             if (is(dav, "href") && r.href.isEmpty())
                 r.href = text().trimmed();
             else if (is(dav, "status"))
@@ -133,7 +135,7 @@ private:
                 readPropStat(r);
             else
                 skip();
-        }
+        });
         if (r.href.isEmpty())
             refuse(QStringLiteral("a response names no resource"));
         return r;
@@ -142,31 +144,20 @@ private:
     void readPropStat(Response& r) {
         QHash<QString, Property> props;
         int status = 0;
-        const int level = depth_;
-        while (next()) {
-            if (xml_.isEndElement() && depth_ < level)
-                break;
-            if (!xml_.isStartElement())
-                continue;
+        eachChild([&] {
             if (is(dav, "prop"))
                 readProp(props);
             else if (is(dav, "status"))
                 status = statusOf(text());
             else
                 skip();
-        }
+        });
         if (status >= 200 && status < 300)
             r.found.insert(props);
     }
 
     void readProp(QHash<QString, Property>& props) {
-        const int level = depth_;
-        while (next()) {
-            if (xml_.isEndElement() && depth_ < level)
-                return;
-            if (xml_.isStartElement())
-                props.insert(name(), readProperty());
-        }
+        eachChild([&] { props.insert(name(), readProperty()); });
     }
 
     Property readProperty() {

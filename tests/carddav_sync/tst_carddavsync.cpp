@@ -34,12 +34,9 @@ QString hrefWith(SyncFixture& f, const QByteArray& what) {
 int runProgram(SyncFixture& f, const QStringList& args, const QString& password,
                QString* err = nullptr, int killAfterMs = -1) {
     QProcess p;
-    p.start(QStringLiteral(QUILLARY_APP_BUILD_DIR "/quillary"),
-            QStringList{QStringLiteral("--folder"), f.folder.path()} + args);
+    f.startProgram(p, args, password);
     if (!p.waitForStarted(10000))
         return -2;
-    p.write((password + u'\n').toUtf8());
-    p.closeWriteChannel();
     if (killAfterMs >= 0 && !p.waitForFinished(killAfterMs)) {
         p.kill();
         p.waitForFinished(10000);
@@ -249,11 +246,8 @@ void TestCardDavSync::serverStoppedMidSync() {
         mine << contact(QStringLiteral("Local %1").arg(i));
     QVERIFY2(f.start(mine), qPrintable(f.server.error()));
     QProcess p;
-    p.start(QStringLiteral(QUILLARY_APP_BUILD_DIR "/quillary"),
-            {QStringLiteral("--folder"), f.folder.path(), QStringLiteral("--sync"),
-             QStringLiteral("--password-stdin")});
-    p.write((f.server.password() + u'\n').toUtf8());
-    p.closeWriteChannel();
+    f.startProgram(p, {QStringLiteral("--sync"), QStringLiteral("--password-stdin")},
+                   f.server.password());
     QTest::qWait(400);
     f.server.stop();
     QVERIFY(p.waitForFinished(60000));
@@ -291,10 +285,7 @@ void TestCardDavSync::commandLine() {
     QCOMPARE(runProgram(f, sync, QStringLiteral("wrong"), &err), 1);
     QVERIFY2(err.contains(QStringLiteral("refused")), qPrintable(err));
     QProcess p;
-    p.start(QStringLiteral(QUILLARY_APP_BUILD_DIR "/quillary"),
-            QStringList{QStringLiteral("--folder"), f.folder.path()} + sync);
-    p.write((f.server.password() + u'\n').toUtf8());
-    p.closeWriteChannel();
+    f.startProgram(p, sync, f.server.password());
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed(),
              QStringLiteral("0 received, 1 sent, 0 conflicts kept"));

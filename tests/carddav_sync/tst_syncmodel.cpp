@@ -109,11 +109,8 @@ void TestSyncModel::randomChangesOnBothSides() {
         // Syncs killed at random moments.
         for (int kill = int(random.bounded(3)); kill > 0; --kill) {
             QProcess p;
-            p.start(QStringLiteral(QUILLARY_APP_BUILD_DIR "/quillary"),
-                    {QStringLiteral("--folder"), f.folder.path(), QStringLiteral("--sync"),
-                     QStringLiteral("--password-stdin")});
-            p.write((f.server.password() + u'\n').toUtf8());
-            p.closeWriteChannel();
+            f.startProgram(p, {QStringLiteral("--sync"), QStringLiteral("--password-stdin")},
+                           f.server.password());
             if (!p.waitForFinished(int(random.bounded(30, 400))))
                 p.kill();
             p.waitForFinished(10000);

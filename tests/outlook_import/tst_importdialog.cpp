@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outlook_import/BusyProgress.h"
-#include "vcard/VCardReader.h"
 #include "support/ImportWindow.h"
+#include "vcard/VCardReader.h"
 
 #include <QProgressDialog>
 

@@ -12,6 +12,7 @@
 #include "vcard/VCardReader.h"
 
 #include <QMap>
+#include <QProcess>
 #include <QtTest>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <memory>
@@ -44,6 +45,15 @@ public:
     std::unique_ptr<DavClient> phone;
 
     explicit SyncFixture(DavServer::Kind kind) : server(kind) {}
+
+    // Starts the program on the test's folder with args, the password on its
+    // standard input.
+    void startProgram(QProcess& p, const QStringList& args, const QString& password) {
+        p.start(QStringLiteral(QUILLARY_APP_BUILD_DIR "/quillary"),
+                QStringList{QStringLiteral("--folder"), folder.path()} + args);
+        p.write((password + u'\n').toUtf8());
+        p.closeWriteChannel();
+    }
 
     // Starts the server, makes the list with the contacts (name, company,
     // address... in table order) and links it; false when the server failed.
