@@ -2,6 +2,9 @@
 #include "CommandLine.h"
 
 #include "Actions.h"
+#include "main_window/Globals.h"
+#include "storage/IniFile.h"
+#include "storage/ListFiles.h"
 
 namespace CommandLine {
 const std::vector<Option>& options() {
@@ -126,5 +129,14 @@ Request parse(QCommandLineParser& parser, int argc, char** argv) {
                             .arg(asked.join(QStringLiteral(" and ")));
     }
     return request;
+}
+
+QString listFileName(const QCommandLineParser& parser) {
+    if (parser.isSet(QStringLiteral("list")))
+        return ListFiles::fileNameFor(parser.value(QStringLiteral("list")));
+    const QString remembered =
+        IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"),
+                              QString::fromLatin1(Globals::settingsFileName));
+    return remembered.isEmpty() ? QString::fromLatin1(Globals::defaultListName) : remembered;
 }
 } // namespace CommandLine

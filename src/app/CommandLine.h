@@ -37,4 +37,9 @@ struct Request {
 // Parses the command line into parser, which knows every option of the table.
 // The window system's own options are left for the application object.
 Request parse(QCommandLineParser& parser, int argc, char** argv);
+
+// The list file an action works on: the one --list names (with or without
+// .mdb), else the one the settings remember, else the default list. Throws
+// RunError when the settings cannot be read.
+QString listFileName(const QCommandLineParser& parser);
 } // namespace CommandLine

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Actions.h"
+#include "CommandLine.h"
 
 #include "main_window/Globals.h"
 #include "platform/AppFolder.h"
 #include "platform/Database.h"
 #include "platform/RunError.h"
 #include "storage/AccessConversion.h"
-#include "storage/IniFile.h"
 #include "storage/ListFiles.h"
 #include "vcard/ListExport.h"
 
@@ -31,18 +31,12 @@ int exportVcard(const QCommandLineParser& parser) {
     if (!refusal.isEmpty())
         return failed(refusal);
 
-    QString name = parser.value(QStringLiteral("list"));
-    if (parser.isSet(QStringLiteral("list")))
-        name = ListFiles::fileNameFor(name);
-    else
-        try {
-            name = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"),
-                                         QString::fromLatin1(Globals::settingsFileName));
-        } catch (const RunError& e) {
-            return failed(QStringLiteral("the settings cannot be read: %1").arg(e.description()));
-        }
-    if (name.isEmpty())
-        name = QString::fromLatin1(Globals::defaultListName);
+    QString name;
+    try {
+        name = CommandLine::listFileName(parser);
+    } catch (const RunError& e) {
+        return failed(QStringLiteral("the settings cannot be read: %1").arg(e.description()));
+    }
     const QString listPath = ListFiles::pathOf(name);
     const QString shown = QDir::toNativeSeparators(listPath);
     if (!ListFiles::isPlainFileName(name) || !QFileInfo(listPath).isFile())

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Actions.h"
+#include "CommandLine.h"
+#include "main_window/Globals.h"
 
 #include "carddav_sync/ListLink.h"
 #include "carddav_sync/Passwords.h"
 #include "platform/AppFolder.h"
 #include "platform/Database.h"
 #include "platform/RunError.h"
-#include "storage/IniFile.h"
 #include "storage/ListFiles.h"
 
 #include <QCommandLineParser>
@@ -17,7 +18,6 @@
 namespace {
 const QString optLinkServer = QStringLiteral("link-server");
 const QString optUser = QStringLiteral("user");
-const QString optList = QStringLiteral("list");
 const QString optBook = QStringLiteral("book");
 const QString optPasswordStdin = QStringLiteral("password-stdin");
 const QString optSync = QStringLiteral("sync");
@@ -28,15 +28,13 @@ void say(FILE* to, const QString& text) {
     std::fflush(to);
 }
 
+// A settings file that cannot be read leaves the default list.
 QString listFile(const QCommandLineParser& parser) {
-    if (parser.isSet(optList))
-        return ListFiles::fileNameFor(parser.value(optList));
-    QString current;
     try {
-        current = IniFile::ReadIniValue(QStringLiteral("[lastdb]"), QStringLiteral("db"));
+        return CommandLine::listFileName(parser);
     } catch (const RunError&) {
+        return QString::fromLatin1(Globals::defaultListName);
     }
-    return current.isEmpty() ? QStringLiteral("Quillary.mdb") : current;
 }
 
 QString password(const QCommandLineParser& parser, const QString& key) {
