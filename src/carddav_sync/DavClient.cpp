@@ -151,7 +151,7 @@ DavClient::Reply DavClient::send(const QByteArray& verb, const QUrl& start, cons
 
         if (!tooLarge.isEmpty())
             throw DavError(
-                DavError::Kind::BadAnswer,
+                DavError::Kind::TooLarge,
                 QStringLiteral("The server's answer was refused: it is %1.").arg(tooLarge));
         if (!refusedCertificate.isEmpty())
             throw DavError(DavError::Kind::UntrustedCertificate,
@@ -317,14 +317,13 @@ DavClient::Book DavClient::createBook(const QString& displayName) {
 }
 
 DavClient::BookState DavClient::bookState(const QUrl& book) {
-    const MultiStatus m =
-        propfind(book, 0, "<d:sync-token/><cs:getctag/><d:supported-report-set/>");
+    // The sync token is not asked for: some servers compute it slowly, and
+    // the sync-collection answer carries it anyway.
+    const MultiStatus m = propfind(book, 0, "<cs:getctag/><d:supported-report-set/>");
     BookState state;
     for (const Response& r : m.responses) {
         const Property* reports = r.property(dav, "supported-report-set");
-        const bool syncs = !reports || reports->elements.contains(key(dav, "sync-collection"));
-        if (const Property* t = r.property(dav, "sync-token"); t && syncs)
-            state.syncToken = t->text.trimmed();
+        state.syncs = reports && reports->elements.contains(key(dav, "sync-collection"));
         if (const Property* c = r.property(calendarServer, "getctag"))
             state.ctag = c->text.trimmed();
     }
@@ -332,6 +331,16 @@ DavClient::BookState DavClient::bookState(const QUrl& book) {
 }
 
 bool DavClient::syncCollection(const QUrl& book, const QString& token, Changes& out) {
+    try {
+        return changesSince(book, token, true, out);
+    } catch (const DavError& e) {
+        if (e.kind() != DavError::Kind::TooLarge)
+            throw;
+        return changesSince(book, token, false, out);
+    }
+}
+
+bool DavClient::changesSince(const QUrl& book, const QString& token, bool withCards, Changes& out) {
     out = {};
     QString from = token;
     const QString bookPath = pathOf(book);
@@ -339,10 +348,12 @@ bool DavClient::syncCollection(const QUrl& book, const QString& token, Changes& 
     for (int round = 0; round < 1000; ++round) {
         const QByteArray body =
             QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                              "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>") +
+                              "<d:sync-collection xmlns:d=\"DAV:\" "
+                              "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:sync-token>") +
             escaped(from).toUtf8() +
-            QByteArrayLiteral("</d:sync-token><d:sync-level>1</d:sync-level>"
-                              "<d:prop><d:getetag/></d:prop></d:sync-collection>");
+            QByteArrayLiteral("</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/>") +
+            (withCards ? QByteArrayLiteral("<c:address-data/>") : QByteArray()) +
+            QByteArrayLiteral("</d:prop></d:sync-collection>");
         const Reply r = send("REPORT", book, body, {{"Depth", "0"}});
         if ((r.status == 403 || r.status == 409 || r.status == 400) && !from.isEmpty())
             return false;
@@ -364,8 +375,10 @@ bool DavClient::syncCollection(const QUrl& book, const QString& token, Changes& 
                 continue;
             }
             const Property* etag = c.property(dav, "getetag");
+            const Property* data = c.property(carddav, "address-data");
             if (etag)
-                out.changed.append({path, etag->text.trimmed()});
+                out.changed.append(
+                    {path, etag->text.trimmed(), data ? data->text.toUtf8() : QByteArray()});
         }
         out.token = m.syncToken;
         if (!partial || m.syncToken.isEmpty() || m.syncToken == from)

@@ -60,14 +60,15 @@ public:
     Book createBook(const QString& displayName);
 
     struct BookState {
-        QString syncToken; // empty when the book offers no sync-collection
-        QString ctag;
+        bool syncs = false; // the book offers sync-collection
+        QString ctag;       // changes whenever any card of the book changes
     };
     BookState bookState(const QUrl& book);
 
     struct Change {
         QString href; // the card's path on the server
         QString etag;
+        QByteArray data; // the card, when the server sent it with the change
     };
     struct Changes {
         QList<Change> changed;
@@ -75,7 +76,9 @@ public:
         QString token;
     };
     // Changes since token (RFC 6578); an empty token lists every card. Returns
-    // false (and nothing) when the server no longer accepts the token.
+    // false (and nothing) when the server no longer accepts the token. The
+    // cards come with the changes where the server sends them and the answer
+    // stays within MaxAnswer; the others are for fetch().
     bool syncCollection(const QUrl& book, const QString& token, Changes& out);
     // Every card of the book with its ETag.
     QList<Change> listCards(const QUrl& book);
@@ -96,6 +99,7 @@ public:
     const DavAccount& account() const { return account_; }
 
 private:
+    bool changesSince(const QUrl& book, const QString& token, bool withCards, Changes& out);
     DavXml::MultiStatus propfind(const QUrl& url, int depth, const QByteArray& props);
     DavXml::MultiStatus report(const QUrl& url, int depth, const QByteArray& body);
     QUrl principalOf(const QUrl& url, DavXml::MultiStatus* answer);

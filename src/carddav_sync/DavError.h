@@ -11,7 +11,8 @@ public:
         Unreachable,          // no connection, a timeout, the connection broke
         Refused,              // the user name or password was refused
         UntrustedCertificate, // the server's certificate is not trusted; see fingerprint
-        BadAnswer,            // malformed, hostile or too large an answer
+        BadAnswer,            // malformed or hostile an answer
+        TooLarge,             // an answer larger than the client takes
         Status,               // an HTTP status the operation cannot use
         NotFound,             // no address book at the address given
     };

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QUuid>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <thread>
 
 namespace {
 using Card = SyncStore::Card;
@@ -126,14 +127,20 @@ struct SyncEngine::Impl {
                 q.bind(i + 1, f.values[size_t(i)].toStdString());
         }
     }
+    std::unique_ptr<SQLite::Statement> insert; // prepared once for the many cards of a sync
     qint64 insertRow(const ContactFields& f) {
         return db.guarded([&] {
-            QStringList marks;
-            for (int i = 0; i < Fields; ++i)
-                marks << QStringLiteral("?");
-            SQLite::Statement q(db.handle(), ("INSERT INTO pName2 (" + columnList() + ") VALUES (" +
-                                              marks.join(u',') + ")")
-                                                 .toStdString());
+            if (!insert) {
+                QStringList marks;
+                for (int i = 0; i < Fields; ++i)
+                    marks << QStringLiteral("?");
+                insert = std::make_unique<SQLite::Statement>(
+                    db.handle(),
+                    ("INSERT INTO pName2 (" + columnList() + ") VALUES (" + marks.join(u',') + ")")
+                        .toStdString());
+            }
+            SQLite::Statement& q = *insert;
+            q.reset();
             bindFields(q, f);
             q.exec();
             const qint64 id = db.handle().getLastInsertRowid();
@@ -305,16 +312,16 @@ struct SyncEngine::Impl {
         keep(c = Card{c.contact, newHref(), {}, c.card, std::nullopt});
     }
 
-    void receive(const Progress& progress, int& done, int& total) {
-        const DavClient::BookState state = client.bookState(book);
+    void receive(const DavClient::BookState& state, const Progress& progress, int& done,
+                 int& total) {
         const SyncStore::Link link = linked();
         QList<DavClient::Change> changed;
         QStringList removed;
-        QString token;
+        QString token = link.token;
         bool listed = false;
-        if (!state.syncToken.isEmpty() && state.syncToken == link.token) {
-            token = link.token; // nothing changed since
-        } else if (!state.syncToken.isEmpty()) {
+        if (!state.ctag.isEmpty() && state.ctag == link.ctag) {
+            // Nothing changed since: the ctag changes with every card.
+        } else if (state.syncs) {
             DavClient::Changes changes;
             if (link.token.isEmpty() || !client.syncCollection(book, link.token, changes)) {
                 client.syncCollection(book, QString(), changes);
@@ -323,7 +330,7 @@ struct SyncEngine::Impl {
             changed = changes.changed;
             removed = changes.removed;
             token = changes.token;
-        } else if (state.ctag.isEmpty() || state.ctag != link.ctag) {
+        } else {
             changed = client.listCards(book);
             listed = true;
         }
@@ -335,24 +342,38 @@ struct SyncEngine::Impl {
                 if (c.sent() && !present.contains(c.href))
                     removed.append(c.href);
         }
+        // Cards that came with the changes are taken as they are; the others
+        // are fetched in batches.
+        QList<DavClient::Card> arrived;
         QStringList wanted;
-        for (const DavClient::Change& c : changed)
-            if (states.value(c.href).etag != c.etag)
+        for (const DavClient::Change& c : std::as_const(changed)) {
+            if (states.value(c.href).etag == c.etag)
+                continue;
+            if (c.data.isEmpty())
                 wanted.append(c.href);
-        total += int(wanted.size() + removed.size());
-        for (qsizetype start = 0; start < wanted.size(); start += DavClient::MultigetBatch) {
-            const QList<DavClient::Card> cards =
-                client.fetch(book, wanted.mid(start, DavClient::MultigetBatch));
-            db.guarded([&] {
-                SQLite::Transaction t(db.handle());
-                for (const DavClient::Card& card : cards)
-                    applyRemote(card.href, card.etag, card.data);
-                t.commit();
-            });
-            done += int(std::min<qsizetype>(DavClient::MultigetBatch, wanted.size() - start));
-            if (progress)
-                progress(done, total);
+            else
+                arrived.append({c.href, c.etag, c.data});
         }
+        changed.clear();
+        total += int(arrived.size() + wanted.size() + removed.size());
+        const auto apply = [&](const QList<DavClient::Card>& cards) {
+            for (qsizetype start = 0; start < cards.size(); start += DavClient::MultigetBatch) {
+                const qsizetype end = std::min(cards.size(), start + DavClient::MultigetBatch);
+                db.guarded([&] {
+                    SQLite::Transaction t(db.handle());
+                    for (qsizetype i = start; i < end; ++i)
+                        applyRemote(cards.at(i).href, cards.at(i).etag, cards.at(i).data);
+                    t.commit();
+                });
+                done += int(end - start);
+                if (progress)
+                    progress(done, total);
+            }
+        };
+        apply(arrived);
+        arrived.clear();
+        for (qsizetype start = 0; start < wanted.size(); start += DavClient::MultigetBatch)
+            apply(client.fetch(book, wanted.mid(start, DavClient::MultigetBatch)));
         db.guarded([&] {
             SQLite::Transaction t(db.handle());
             for (const QString& href : std::as_const(removed))
@@ -520,21 +541,40 @@ SyncEngine::Result SyncEngine::run(const Progress& progress) {
     Impl s(list_, client_);
     s.book = QUrl(s.linked().book);
     s.bookPath = DavClient::pathOf(s.book);
-    s.states = s.store.cards();
-    for (const Card& c : std::as_const(s.states))
-        if (c.contact)
-            s.hrefOf.insert(*c.contact, c.href);
-    s.readRows();
+    // The list is read while the server says whether its book changed: a
+    // sync with nothing to do then takes little more than that one answer.
+    std::exception_ptr unread;
+    std::thread reader([&] {
+        try {
+            s.states = s.store.cards();
+            for (const Card& c : std::as_const(s.states))
+                if (c.contact)
+                    s.hrefOf.insert(*c.contact, c.href);
+            s.readRows();
+        } catch (...) {
+            unread = std::current_exception();
+        }
+    });
+    DavClient::BookState state;
+    try {
+        state = client_.bookState(s.book);
+    } catch (...) {
+        reader.join();
+        throw;
+    }
+    reader.join();
+    if (unread)
+        std::rethrow_exception(unread);
     int done = 0;
     int total = 0;
-    s.receive(progress, done, total);
+    s.receive(state, progress, done, total);
     const int created = s.result.created;
     s.sendAll(progress, done, total);
     // The book's changes since are looked at once more: the new token then
     // covers the cards just sent, so a server that reports only the
     // difference between two states still reports their later removal.
     if (s.result.created > created)
-        s.receive(progress, done, total);
+        s.receive(client_.bookState(s.book), progress, done, total);
     const SyncStore::Link now = s.linked();
     s.store.saveProgress(now.token, now.ctag,
                          QDateTime::currentDateTimeUtc().toString(Qt::ISODate));

@@ -21,6 +21,8 @@ void bindText(SQLite::Statement& q, int n, const QString& value) {
 
 SyncStore::SyncStore(Database& db) : db_(db) {}
 
+SyncStore::~SyncStore() = default;
+
 void SyncStore::create() {
     db_.guarded([&] {
         db_.handle().exec(
@@ -86,6 +88,7 @@ void SyncStore::setFingerprint(const QString& fingerprint) {
 }
 
 void SyncStore::unlink() {
+    put_.reset();
     if (!db_.hasTable(QLatin1String(linkTable)))
         return;
     db_.guarded([&] {
@@ -121,8 +124,12 @@ QHash<QString, SyncStore::Card> SyncStore::cards() {
 
 void SyncStore::put(const Card& c) {
     db_.guarded([&] {
-        SQLite::Statement q(db_.handle(),
-                            "INSERT OR REPLACE INTO SyncCards VALUES (?, ?, ?, ?, ?)");
+        if (!put_)
+            put_ = std::make_unique<SQLite::Statement>(
+                db_.handle(), "INSERT OR REPLACE INTO SyncCards VALUES (?, ?, ?, ?, ?)");
+        SQLite::Statement& q = *put_;
+        q.reset();
+        q.clearBindings();
         bindText(q, 1, c.href);
         if (c.contact)
             q.bind(2, static_cast<int64_t>(*c.contact));

@@ -80,8 +80,10 @@ void TestDavClient::findsBooksAndExchangesCards() {
     QCOMPARE(direct.findBooks().size(), 1);
     QCOMPARE(direct.findBooks().first().name, QStringLiteral("Family & Friends"));
 
-    const DavClient::BookState empty = client.bookState(made.url);
-    QVERIFY(!empty.syncToken.isEmpty());
+    QVERIFY(client.bookState(made.url).syncs);
+    DavClient::Changes empty;
+    QVERIFY(client.syncCollection(made.url, QString(), empty));
+    QVERIFY(!empty.token.isEmpty());
     const QString href = DavClient::pathOf(made.url) + QStringLiteral("one.vcf");
     const DavClient::Reply put =
         client.send("PUT", client.cardUrl(href), card("one", "Ann"),
@@ -94,7 +96,7 @@ void TestDavClient::findsBooksAndExchangesCards() {
                  .status,
              412);
     DavClient::Changes changes;
-    QVERIFY(client.syncCollection(made.url, empty.syncToken, changes));
+    QVERIFY(client.syncCollection(made.url, empty.token, changes));
     QCOMPARE(changes.changed.size(), 1);
     QCOMPARE(changes.changed.first().href, href);
     const QList<DavClient::Change> listed = client.listCards(made.url);
@@ -180,11 +182,11 @@ void TestDavClient::hostileAnswers_data() {
                           << int(DavError::Kind::BadAnswer);
     QTest::newRow("100 MB declared")
         << QByteArray("HTTP/1.1 207 Multi-Status\r\nContent-Length: 104857600\r\n\r\n<d:")
-        << int(DavError::Kind::BadAnswer);
+        << int(DavError::Kind::TooLarge);
     QTest::newRow("40 MB sent") << QByteArray(
                                        "HTTP/1.1 207 Multi-Status\r\nConnection: close\r\n\r\n") +
                                        QByteArray(40 << 20, ' ')
-                                << int(DavError::Kind::BadAnswer);
+                                << int(DavError::Kind::TooLarge);
     QTest::newRow("another host") << http("301 Moved", "",
                                           "Location: http://elsewhere.example/book/\r\n")
                                   << int(DavError::Kind::BadAnswer);
