@@ -65,11 +65,13 @@ public:
     };
     BookState bookState(const QUrl& book);
 
-    struct Change {
+    struct Card {
         QString href; // the card's path on the server
         QString etag;
-        QByteArray data; // the card, when the server sent it with the change
+        QByteArray data; // empty where only the card's ETag was asked for
     };
+    // A card listed as changed: its data only where the server sent it along.
+    using Change = Card;
     struct Changes {
         QList<Change> changed;
         QStringList removed;
@@ -83,11 +85,6 @@ public:
     // Every card of the book with its ETag.
     QList<Change> listCards(const QUrl& book);
 
-    struct Card {
-        QString href;
-        QString etag;
-        QByteArray data;
-    };
     // The cards at hrefs, fetched in batches; cards gone meanwhile are left out.
     QList<Card> fetch(const QUrl& book, const QStringList& hrefs);
 

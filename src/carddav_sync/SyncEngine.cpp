@@ -346,13 +346,13 @@ struct SyncEngine::Impl {
         // are fetched in batches.
         QList<DavClient::Card> arrived;
         QStringList wanted;
-        for (const DavClient::Change& c : std::as_const(changed)) {
+        for (DavClient::Change& c : changed) {
             if (states.value(c.href).etag == c.etag)
                 continue;
             if (c.data.isEmpty())
                 wanted.append(c.href);
             else
-                arrived.append({c.href, c.etag, c.data});
+                arrived.append(std::move(c));
         }
         changed.clear();
         total += int(arrived.size() + wanted.size() + removed.size());

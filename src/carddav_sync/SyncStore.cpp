@@ -129,7 +129,6 @@ void SyncStore::put(const Card& c) {
                 db_.handle(), "INSERT OR REPLACE INTO SyncCards VALUES (?, ?, ?, ?, ?)");
         SQLite::Statement& q = *put_;
         q.reset();
-        q.clearBindings();
         bindText(q, 1, c.href);
         if (c.contact)
             q.bind(2, static_cast<int64_t>(*c.contact));
