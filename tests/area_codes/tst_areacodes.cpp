@@ -15,12 +15,9 @@ const QString kRows = QStringLiteral("SELECT quote(AreaCode), Description, Locat
 
 // Straight from a database file, past the window: every cell, "|"-joined.
 QString rowText(const QString& file, const QString& sql) {
-    SQLite::Database db(file.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, sql.toStdString());
     QStringList cells;
-    while (q.executeStep())
-        for (int i = 0; i < q.getColumnCount(); ++i)
-            cells << QString::fromStdString(q.getColumn(i).getString());
+    for (const QStringList& row : queryRows(file, sql))
+        cells << row;
     return cells.join(QLatin1Char('|'));
 }
 

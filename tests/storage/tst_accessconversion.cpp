@@ -5,6 +5,7 @@
 #include "storage/AccessConversion.h"
 #include "storage/AccessText.h"
 #include "support/AccessData.h"
+#include "support/TestFolder.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -16,16 +17,6 @@ using Reason = AccessConversion::Refused::Reason;
 
 namespace {
 const QString list = QStringLiteral("List.mdb");
-
-// A folder of its own for each conversion.
-struct TestFolder : QTemporaryDir {
-    QString file(const QString& name) const { return filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) const {
-        QFile f(file(name));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    }
-    QByteArray read(const QString& name) const { return folderContents(path()).value(name); }
-};
 
 AccessConversion::Hooks answering(QStringList answers, int* asked = nullptr) {
     AccessConversion::Hooks hooks;

@@ -69,16 +69,7 @@ public:
     // Every stored contact of a list in table order, read from the file itself.
     // A null field reads as a null QString.
     QList<QStringList> stored(const QString& list = QStringLiteral("Quillary.mdb")) const {
-        QList<QStringList> rows;
-        SQLite::Database db(folder.file(list).toStdString(), SQLite::OPEN_READONLY);
-        SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
-        while (q.executeStep()) {
-            QStringList row;
-            for (int i = 0; i < q.getColumnCount(); ++i)
-                row << (q.isColumnNull(i) ? QString() : QString::fromStdString(q.getColumn(i)));
-            rows << row;
-        }
-        return rows;
+        return queryRows(folder.file(list), QStringLiteral("SELECT * FROM pName2 ORDER BY rowid"));
     }
     QStringList storedNames(const QString& list = QStringLiteral("Quillary.mdb")) const {
         QStringList names;

@@ -43,20 +43,6 @@ struct SaveDialog {
     }
 };
 
-// Rows of a list file, every column, in table order.
-QList<QStringList> rowsOf(const QString& path) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
-    QList<QStringList> rows;
-    while (q.executeStep()) {
-        QStringList row;
-        for (int i = 0; i < q.getColumnCount(); ++i)
-            row << QString::fromUtf8(q.getColumn(i).getText());
-        rows << row;
-    }
-    return rows;
-}
-
 QStringList namesIn(const QString& file) {
     QStringList names;
     for (const ContactCard& c : VCardReader::readFile(file))
@@ -262,7 +248,7 @@ private slots:
         Harness::click(form->cmdAdd2phonebook);
         ImportWindow::close();
         QCOMPARE(MsgBox::last().text, QString("All selected contacts were added!"));
-        QCOMPARE(rowsOf(h.folder.file("Empty.mdb")), rows);
+        QCOMPARE(h.stored("Empty.mdb"), rows);
 
         const QJsonArray reference = Cards::vobjectRead(target);
         QCOMPARE(reference.size(), count);
