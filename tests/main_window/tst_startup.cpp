@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/Harness.h"
 
-#include "list_dialogs/NewDB.h"
-#include "list_dialogs/frmFM.h"
-
 #include <QDir>
 #include <QScreen>
 #include <csignal>
@@ -105,16 +102,7 @@ private slots:
         else if (!settings.isNull())
             h.folder.write(QStringLiteral("plist.ini"), settings);
         ModalDriver driver;
-        driver.act = [&](QWidget* w) {
-            auto* chooser = qobject_cast<frmFM*>(w);
-            auto* newList = qobject_cast<NewDB*>(w);
-            if (chooser && !chosen.isEmpty())
-                Harness::pick(chooser->File1, chosen);
-            if (newList)
-                newList->Text1->insert(chosen);
-            QPushButton* const* buttons = chooser ? chooser->cmdButtons : newList->cmdButtons;
-            QTest::mouseClick(buttons[chosen.isEmpty() ? 1 : 0], Qt::LeftButton);
-        };
+        driver.act = [&](QWidget* w) { Harness::answerListDialog(w, chosen); };
         {
             std::unique_ptr<WritesFail> failing(failedWrites && !unreadable ? new WritesFail
                                                                             : nullptr);

@@ -161,8 +161,6 @@ private slots:
         QFETCH(int, cutTo);
         QFETCH(int, flipAt);
         QFETCH(QStringList, answers);
-        QFETCH(int, reason);
-        QFETCH(int, asked);
         QFETCH(QString, says);
         QFETCH(QString, reader);
         QFETCH(int, zeroPage);
@@ -181,8 +179,8 @@ private slots:
         QString message;
         const auto result = outcome(folder.file(list), answering(answers, &count), &message);
         AccessConversion::setReaderForTesting(QString());
-        QCOMPARE(result, std::optional(Reason(reason)));
-        QCOMPARE(count, asked);
+        QTEST(int(result.value_or(Reason(-1))), "reason");
+        QTEST(count, "asked");
         QVERIFY2(message.contains(says) && (says.isEmpty() || message.contains(list)),
                  qPrintable(message));
         QCOMPARE(folderContents(folder.path()), before);
