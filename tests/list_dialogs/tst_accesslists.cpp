@@ -120,7 +120,6 @@ private slots:
         QFETCH(int, cutTo);
         QFETCH(QStringList, answers);
         QFETCH(QString, refusal);
-        QFETCH(QStringList, dialogs);
         Harness h;
         h.folder.install(QStringLiteral("plist.ini"));
         const QByteArray original = accessBytes(mdb).left(cutTo ? cutTo : INT_MAX);
@@ -129,7 +128,7 @@ private slots:
         if (mdb.startsWith(QLatin1String("large")))
             BusyProgress::setShowAfterMs(0);
         h.start();
-        QCOMPARE(driver.seen, dialogs);
+        QTEST(driver.seen, "dialogs");
         if (refusal.isEmpty()) {
             checkConverted(h, quillary, mdb, {});
             return;

@@ -169,11 +169,9 @@ private slots:
     void thousands() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         Harness h;
-        h.folder.install("plist.ini");
-        h.folder.addList("Quillary.mdb");
-        h.exec("Quillary.mdb", "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                               "WHERE i < 2100) INSERT INTO pName2 (pName) SELECT 'P' || i FROM n");
-        pList& w = h.start();
+        pList& w =
+            h.startWith({}, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                            "WHERE i < 2100) INSERT INTO pName2 (pName) SELECT 'P' || i FROM n");
         w.List1->setListIndex(-1);
         const QString target = m_documents + "/many.vcf";
         SaveDialog dialog(target, true);
@@ -206,13 +204,9 @@ private slots:
         for (int i = 0; i < count; ++i) {
             const F f = Cards::randomContact(r, extra);
             QStringList row(f.values.begin(), f.values.end());
-            for (const QString& c : extra) {
-                QString value;
-                for (const auto& e : f.extra)
-                    if (e.first == c)
-                        value = e.second;
-                row << value;
-            }
+            const QHash<QString, QString> extras(f.extra.begin(), f.extra.end());
+            for (const QString& c : extra)
+                row << extras.value(c);
             rows << row;
         }
         {
@@ -266,8 +260,6 @@ private slots:
     // line of its original, none twice; the command's errors go to standard error.
     void keptCardsAndTheCommand() {
         Harness h;
-        h.folder.install("plist.ini");
-        h.folder.addList("Quillary.mdb");
         QTemporaryDir store;
         const QString folder = store.path() + "/Personal Folders/Contacts";
         QVERIFY(QDir().mkpath(folder));
@@ -278,7 +270,7 @@ private slots:
                 if (c.isContact() && !c.displayValue.isEmpty())
                     originals << QString::fromUtf8(c.text);
         }
-        pList& w = h.start();
+        pList& w = h.startWith({});
         modOutLook::setStoreRootForTesting(store.path());
         frmContacts* form = ImportWindow::open(w);
         QVERIFY(form);
@@ -290,15 +282,11 @@ private slots:
         // The list keeps each contact's card as it came.
         QStringList kept;
         QList<QByteArray> keptBytes;
-        {
-            SQLite::Database db(h.folder.file("Quillary.mdb").toStdString());
-            SQLite::Statement q(db, "SELECT card FROM ContactCards ORDER BY contact");
-            while (q.executeStep())
-                keptBytes << QByteArray(static_cast<const char*>(q.getColumn(0).getBlob()),
-                                        q.getColumn(0).getBytes());
-        }
-        for (const QByteArray& card : keptBytes)
-            kept << QString::fromUtf8(card);
+        SQLite::Database db(h.folder.file("Quillary.mdb").toStdString());
+        for (SQLite::Statement q(db, "SELECT card FROM ContactCards ORDER BY contact");
+             q.executeStep();)
+            kept << QString::fromUtf8(keptBytes.emplace_back(
+                static_cast<const char*>(q.getColumn(0).getBlob()), q.getColumn(0).getBytes()));
         QCOMPARE(sorted(kept), sorted(originals));
 
         QProcess p;
