@@ -55,14 +55,16 @@ private slots:
         QTest::addColumn<bool>("boxStaysOpen");
         QTest::addColumn<bool>("helpOpens");
 
-        QTest::newRow("Return on OK closes") << false << int(Qt::Key_Return) << false << false;
-        QTest::newRow("keypad Enter on OK closes") << false << int(Qt::Key_Enter) << false << false;
-        QTest::newRow("Escape on OK closes") << false << int(Qt::Key_Escape) << false << false;
-        QTest::newRow("Return on Help presses Help") << true << int(Qt::Key_Return) << true << true;
-        QTest::newRow("keypad Enter on Help presses Help")
-            << true << int(Qt::Key_Enter) << true << true;
-        QTest::newRow("Escape on Help closes") << true << int(Qt::Key_Escape) << false << false;
-        QTest::newRow("close box closes") << false << 0 << false << false;
+        const auto row = [](const char* tag, bool onHelp, int key, bool helpPressed) {
+            QTest::newRow(tag) << onHelp << key << helpPressed << helpPressed;
+        };
+        row("Return on OK closes", false, Qt::Key_Return, false);
+        row("keypad Enter on OK closes", false, Qt::Key_Enter, false);
+        row("Escape on OK closes", false, Qt::Key_Escape, false);
+        row("Return on Help presses Help", true, Qt::Key_Return, true);
+        row("keypad Enter on Help presses Help", true, Qt::Key_Enter, true);
+        row("Escape on Help closes", true, Qt::Key_Escape, false);
+        row("close box closes", false, 0, false);
     }
     void keys() {
         QFETCH(bool, focusOnHelp);

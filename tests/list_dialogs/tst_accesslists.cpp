@@ -8,8 +8,6 @@
 
 #include "area_codes/AdoDataControl.h"
 #include "area_codes/frmAreaCodes.h"
-#include "list_dialogs/NewDB.h"
-#include "list_dialogs/frmFM.h"
 #include "outlook_import/BusyProgress.h"
 #include "platform/Recordset.h"
 #include "storage/AccessConversion.h"
@@ -122,7 +120,6 @@ private slots:
         QFETCH(int, cutTo);
         QFETCH(QStringList, answers);
         QFETCH(QString, refusal);
-        QFETCH(QStringList, dialogs);
         Harness h;
         h.folder.install(QStringLiteral("plist.ini"));
         const QByteArray original = accessBytes(mdb).left(cutTo ? cutTo : INT_MAX);
@@ -131,7 +128,7 @@ private slots:
         if (mdb.startsWith(QLatin1String("large")))
             BusyProgress::setShowAfterMs(0);
         h.start();
-        QCOMPARE(driver.seen, dialogs);
+        QTEST(driver.seen, "dialogs");
         if (refusal.isEmpty()) {
             checkConverted(h, quillary, mdb, {});
             return;
@@ -181,10 +178,8 @@ private slots:
             full.emplace(".quillary-access-");
         ModalDriver driver;
         driver.act = [&](QWidget* d) {
-            auto* dialog = qobject_cast<frmFM*>(d);
-            Harness::pick(dialog->File1, old);
-            QTest::mouseClick(dialog->cmdButtons[0], Qt::LeftButton);
-            QCOMPARE(dialog->isVisible(), !refusal.isEmpty());
+            Harness::answerListDialog(d, old);
+            QCOMPARE(d->isVisible(), !refusal.isEmpty());
         };
         w.DBSwitch->trigger();
         full.reset();
@@ -229,11 +224,7 @@ private slots:
         h.startWith({});
         h.folder.write(QStringLiteral("Template.dat"), accessBytes("small_V2003.mdb"));
         ModalDriver driver;
-        driver.act = [](QWidget* d) {
-            auto* dialog = qobject_cast<NewDB*>(d);
-            QTest::keyClicks(dialog->Text1, QStringLiteral("Family"));
-            QTest::mouseClick(dialog->cmdButtons[0], Qt::LeftButton);
-        };
+        driver.act = [](QWidget* d) { Harness::answerListDialog(d, "Family"); };
         h.window->MakeDB->trigger();
         const QStringList expected = tsvLines("small_V2003.mdb", "pName2");
         for (const char* made : {"Template.dat", "Family.mdb"})

@@ -43,26 +43,22 @@ private slots:
     void walks_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("chooser: Home, OK") << "Home >cmdButtons_0 Space"
-                                           << "  Family List";
-        QTest::newRow("chooser: arrows, OK") << "Down Down Down >cmdButtons_0 Space"
-                                             << "  Work List";
-        QTest::newRow("chooser: OK without a choice")
-            << ">cmdButtons_0 Space"
-            << "  Quillary / Please select a phonebook database, then press OK.";
-        QTest::newRow("chooser: Escape") << "Escape"
-                                         << "  Quillary";
-        QTest::newRow("new list: name, OK") << "'Club' >cmdButtons_0 Space"
-                                            << "Club.mdb";
-        QTest::newRow("copy: Home, OK") << "Home >cmdButtons_0 Space"
-                                        << "Family.mdb";
-        QTest::newRow("main: a new contact typed field after field, saved")
-            << ">cmdAdd Space >Text1 'zed' Tab 'acme' Tab 'road' Tab 'flat' Tab 'town' Tab 'st' "
-               "Tab '12345' Tab '111' Tab '222' Tab '333' Tab 'mail' Tab 'note' Tab Space"
-            << "zed,acme,road,flat,town,ST,12345,111,222,333,mail,note";
-        QTest::newRow("import: Space on the first contact, Add Selected")
-            << "Space >cmdAdd2phonebook Space"
-            << "Gail,Hank,Ivy / All selected contacts were added!";
+        const auto row = [](const char* tag, const char* keys, const char* outcome) {
+            QTest::newRow(tag) << QString(keys) << QString(outcome);
+        };
+        row("chooser: Home, OK", "Home >cmdButtons_0 Space", "  Family List");
+        row("chooser: arrows, OK", "Down Down Down >cmdButtons_0 Space", "  Work List");
+        row("chooser: OK without a choice", ">cmdButtons_0 Space",
+            "  Quillary / Please select a phonebook database, then press OK.");
+        row("chooser: Escape", "Escape", "  Quillary");
+        row("new list: name, OK", "'Club' >cmdButtons_0 Space", "Club.mdb");
+        row("copy: Home, OK", "Home >cmdButtons_0 Space", "Family.mdb");
+        row("main: a new contact typed field after field, saved",
+            ">cmdAdd Space >Text1 'zed' Tab 'acme' Tab 'road' Tab 'flat' Tab 'town' Tab 'st' "
+            "Tab '12345' Tab '111' Tab '222' Tab '333' Tab 'mail' Tab 'note' Tab Space",
+            "zed,acme,road,flat,town,ST,12345,111,222,333,mail,note");
+        row("import: Space on the first contact, Add Selected", "Space >cmdAdd2phonebook Space",
+            "Gail,Hank,Ivy / All selected contacts were added!");
     }
     void walks() {
         QFETCH(QString, keys);
@@ -79,7 +75,6 @@ private slots:
         ImportWindow::writeCards(elsewhere.path(), "ivy.vcf", ImportWindow::card("Ivy"));
 
         std::unique_ptr<QWidget> owned;
-        QWidget* window;
         if (dialog == QStringLiteral("chooser"))
             owned = std::make_unique<frmFM>(main->globals(), main);
         else if (dialog == QStringLiteral("new list"))
@@ -88,10 +83,9 @@ private slots:
             owned = std::make_unique<frmCopyList>(main->globals(), main);
         else if (dialog == QStringLiteral("import"))
             modOutLook::GetOutlookContacts();
-        if (dialog == QStringLiteral("main"))
-            window = main;
-        else
-            window = owned ? owned.get() : frmContacts::loaded();
+        QWidget* window = owned                              ? owned.get()
+                          : dialog == QStringLiteral("main") ? static_cast<QWidget*>(main)
+                                                             : frmContacts::loaded();
         window->show();
         QApplication::setActiveWindow(window);
         QVERIFY(QTest::qWaitForWindowActive(window));

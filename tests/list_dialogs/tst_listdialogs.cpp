@@ -192,21 +192,6 @@ private slots:
         QCOMPARE(w.Label13->font().pointSizeF(), 12.0);
         QCOMPARE(w.windowTitle(), "  " + name + " List");
         QCOMPARE(h->storedNames(), (QStringList{"Hank", "Gail"}));
-        // Another program locks the chosen list: a refill shows the failure and the
-        // list keeps its names; once free, the list is refilled.
-        QTest::mouseClick(w.cmdAdd, Qt::LeftButton);
-        SQLite::Database other(h->folder.file(current).toStdString(), SQLite::OPEN_READWRITE);
-        other.exec("BEGIN EXCLUSIVE");
-        const QStringList names = h->entries();
-        if (action == QLatin1String("double"))
-            QTest::mouseClick(w.smdSave, Qt::LeftButton);
-        else
-            w.Refresh->trigger();
-        QCOMPARE(h->entries(), names);
-        QCOMPARE(MsgBox::last().text, QStringLiteral("*3218 Could not update; currently locked."));
-        other.exec("ROLLBACK");
-        w.Refresh->trigger();
-        QCOMPARE(h->entries(), h->storedNames(current));
     }
     void newList_data() {
         QTest::addColumn<Creation>("c");

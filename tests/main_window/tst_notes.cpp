@@ -36,21 +36,13 @@ struct Action {
     QPoint point;
 
     QString what() const {
-        const QString shown = text.size() > 12 ? QString::number(text.size()) + " characters"
-                                               : '"' + QString(text).replace(u'\n', "\\n") + '"';
-        switch (kind) {
-        case Key:
-            return QKeySequence(key | modifiers).toString();
-        case Type:
-            return "type " + shown;
-        case Commit:
-            return "commit " + shown;
-        case Paste:
-            return "paste " + shown;
-        default:
-            return QString(kind == Double ? "double" : "triple") + " click at " +
-                   QString::number(point.x()) + "," + QString::number(point.y());
-        }
+        static const char* kinds[] = {"key",   "type",         "commit",
+                                      "paste", "double click", "triple click"};
+        return QString("%1 %2 %3 chars at %4,%5")
+            .arg(kinds[kind], QKeySequence(key | modifiers).toString())
+            .arg(text.size())
+            .arg(point.x())
+            .arg(point.y());
     }
 
     void run(const Target& t) const {
@@ -108,28 +100,32 @@ public:
             lines << line(pick(40));
         return lines.join(u'\n');
     }
+    // Either picks one of the first four kinds of text; a clip also of three more.
+    QString text(int kinds) {
+        switch (pick(kinds)) {
+        case 0:
+            return shortLines();
+        case 1:
+            return line(8193);
+        case 2:
+            return line(60000);
+        case 3:
+            return kinds == 4 ? QString(4096, 'a') + QString(4097, 'b') : QString();
+        case 4:
+            return QStringLiteral("one\ntwo");
+        case 5:
+            return QStringLiteral("one\r\ntwo\r\n");
+        default:
+            return QStringLiteral("\n");
+        }
+    }
     QString note() {
         QStringList parts;
         for (int i = pick(3); i >= 0; --i)
-            parts << pick(QList<std::function<QString()>>{
-                [&] { return shortLines(); },
-                [&] { return line(8193); },
-                [&] { return line(60000); },
-                [&] { return QString(4096, 'a') + QString(4097, 'b'); },
-            })();
+            parts << text(4);
         return parts.join(u'\n');
     }
-    QString clip() {
-        return pick(QList<std::function<QString()>>{
-            [&] { return shortLines(); },
-            [&] { return line(8193); },
-            [&] { return line(60000); },
-            [] { return QString(); },
-            [] { return QStringLiteral("one\ntwo"); },
-            [] { return QStringLiteral("one\r\ntwo\r\n"); },
-            [] { return QStringLiteral("\n"); },
-        })();
-    }
+    QString clip() { return text(7); }
 
 private:
     QRandomGenerator& random_;
@@ -150,44 +146,33 @@ Action randomAction(Texts& t, QRect viewport) {
     };
     const QStringList keys = {"a",      " ",      "\u00e9", "\u0301",     "\U0001F600",
                               "\u00a0", "\u6f22", "\u5b57", "e|\u0301|x", "\u00a0|b"};
-    switch (t.pick(16)) {
-    case 0:
-    case 1:
-    case 2:
+    const int pick = t.pick(16);
+    if (pick < 3)
         return key(t.pick(QList<Qt::Key>{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}),
                    t.pick(any));
-    case 3:
+    if (pick == 3)
         return key(t.pick(QList<Qt::Key>{Qt::Key_Home, Qt::Key_End}), t.pick(any));
-    case 4:
-    case 5:
+    if (pick < 6)
         return {Action::Type, {}, {}, t.pick(keys), {}};
-    case 6:
+    if (pick == 6)
         return key(Qt::Key_Return);
-    case 7:
+    if (pick == 7)
         return key(t.pick(QList<Qt::Key>{Qt::Key_Backspace, Qt::Key_Delete}),
                    t.pick(QList<Qt::KeyboardModifiers>{{}, M::ControlModifier}));
-    case 8:
+    if (pick == 8)
         return key(t.pick(QList<Qt::Key>{Qt::Key_X, Qt::Key_C}), M::ControlModifier);
-    case 9:
+    if (pick == 9)
         return {Action::Paste, {}, {}, t.clip(), {}};
-    case 10:
+    if (pick == 10)
         return key(Qt::Key_A, M::ControlModifier);
-    case 11:
+    if (pick == 11)
         return t.pick(QList<Action>{key(Qt::Key_Z, M::ControlModifier),
                                     key(Qt::Key_Z, M::ControlModifier | M::ShiftModifier),
                                     key(Qt::Key_Y, M::ControlModifier)});
-    case 12:
-        return {Action::Double, {}, {}, {}, randomPoint(t, viewport)};
-    case 13:
-        return {Action::Triple, {}, {}, {}, randomPoint(t, viewport)};
-    default:
-        return {
-            Action::Commit,
-            {},
-            {},
-            t.pick(QStringList{"g\nd", "\n", "\u00e9", "\u6f22\u5b57", "a\nb\nc", "\U0001F600"}),
-            {}};
-    }
+    if (pick < 14)
+        return {pick == 12 ? Action::Double : Action::Triple, {}, {}, {}, randomPoint(t, viewport)};
+    const QStringList commits = {"g\nd", "\n", "\u00e9", "\u6f22\u5b57", "a\nb\nc", "\U0001F600"};
+    return {Action::Commit, {}, {}, t.pick(commits), {}};
 }
 
 // A plain text box of the same size and font as the notes box, in a window of

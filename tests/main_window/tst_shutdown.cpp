@@ -2,8 +2,6 @@
 #include "support/Harness.h"
 
 #include "area_codes/frmAreaCodes.h"
-#include "list_dialogs/NewDB.h"
-#include "list_dialogs/frmFM.h"
 #include "platform/Database.h"
 
 namespace {
@@ -101,13 +99,7 @@ private slots:
         Harness::type(w.Text11, QStringLiteral("New Co"));
         ModalDriver driver;
         driver.act = [](QWidget* d) {
-            if (auto* chooser = qobject_cast<frmFM*>(d)) {
-                Harness::pick(chooser->File1, QStringLiteral("Other.mdb"));
-                QTest::mouseClick(chooser->cmdButtons[0], Qt::LeftButton);
-            } else if (auto* newList = qobject_cast<NewDB*>(d)) {
-                QTest::keyClicks(newList->Text1, QStringLiteral("Family"));
-                QTest::mouseClick(newList->cmdButtons[0], Qt::LeftButton);
-            }
+            Harness::answerListDialog(d, qobject_cast<frmFM*>(d) ? "Other.mdb" : "Family");
         };
         if (way == QLatin1String("close"))
             w.close();

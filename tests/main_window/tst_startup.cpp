@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/Harness.h"
 
-#include "list_dialogs/NewDB.h"
-#include "list_dialogs/frmFM.h"
-
 #include <QDir>
+#include <QScreen>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -104,16 +102,7 @@ private slots:
         else if (!settings.isNull())
             h.folder.write(QStringLiteral("plist.ini"), settings);
         ModalDriver driver;
-        driver.act = [&](QWidget* w) {
-            auto* chooser = qobject_cast<frmFM*>(w);
-            auto* newList = qobject_cast<NewDB*>(w);
-            if (chooser && !chosen.isEmpty())
-                Harness::pick(chooser->File1, chosen);
-            if (newList)
-                newList->Text1->insert(chosen);
-            QPushButton* const* buttons = chooser ? chooser->cmdButtons : newList->cmdButtons;
-            QTest::mouseClick(buttons[chosen.isEmpty() ? 1 : 0], Qt::LeftButton);
-        };
+        driver.act = [&](QWidget* w) { Harness::answerListDialog(w, chosen); };
         {
             std::unique_ptr<WritesFail> failing(failedWrites && !unreadable ? new WritesFail
                                                                             : nullptr);
@@ -138,32 +127,27 @@ private slots:
                     MsgBox::last().icon == MsgBox::Icon::None);
     }
 
-    // The list chosen in the chooser is the one the next start opens.
-    void opensTheListLastUsed() {
+    // The program's own start shows its window centred, with its emblem and icons.
+    void startProgramShowsTheWindowCentred() {
         Harness h;
         h.folder.install(QStringLiteral("plist.ini"));
-        for (const QString list : {"Quillary.mdb", "Other.mdb"}) {
-            h.folder.addList(list);
-            h.folder.addContacts(list, {{"In " + list}});
-        }
-        {
-            ModalDriver driver;
-            driver.act = [](QWidget* w) {
-                auto* chooser = qobject_cast<frmFM*>(w);
-                Harness::pick(chooser->File1, QStringLiteral("Other.mdb"));
-                QTest::mouseClick(chooser->cmdButtons[0], Qt::LeftButton);
-            };
-            h.start(false).DBSwitch->trigger();
-            h.window->Exit->trigger();
-            QCOMPARE(h.endCalls, 1);
-            h.window.reset();
-            h.start(false);
-            QCOMPARE(driver.seen, QStringList{"frmFM"});
-        }
-        QCOMPARE(h.window->Label13->text(), QStringLiteral("Other.mdb"));
-        QCOMPARE(h.entries(), QStringList{"In Other.mdb"});
-        QCOMPARE(h.window->Text1->text(), QStringLiteral("In Other.mdb"));
-        QCOMPARE(h.remembered(), QStringLiteral("Other.mdb"));
+        h.folder.addList(QStringLiteral("Quillary.mdb"));
+        h.folder.addContacts(QStringLiteral("Quillary.mdb"), {{"Amy"}});
+        pList::startProgram();
+        QPointer<pList> w = pList::instance();
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->windowTitle(), QStringLiteral("  Quillary"));
+        QVERIFY(!w->Image2->pixmap().isNull() && w->Image2->isVisible());
+        const QList<QSize> sizes = w->windowIcon().availableSizes();
+        QVERIFY(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)));
+        // The data control is never shown: no navigation buttons.
+        QVERIFY(!w->findChild<QWidget*>(QStringLiteral("Data1")));
+        const QPoint centre = w->screen()->availableGeometry().center();
+        QVERIFY((w->frameGeometry().center() - centre).manhattanLength() <= 2);
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w);
+        QCOMPARE(pList::instance(), nullptr);
     }
 };
 

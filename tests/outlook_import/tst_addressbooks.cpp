@@ -180,40 +180,41 @@ private slots:
         const QString twelve = "expected_12.tsv";
         const QString tbPath = ".thunderbird/" + profileInUse + "/abook.sqlite";
 
-        QTest::newRow("Thunderbird, the default") << thunderbird(tb12) + evolution(eds12) << tb
-                                                  << false << twelve << pab << QStringList{};
-        QTest::newRow("Thunderbird, cards without _vCard")
-            << thunderbird("tb-old-v1-12.sqlite") << tb << false << twelve << pab << QStringList{};
-        QTest::newRow("Thunderbird's own test book")
-            << thunderbird("tb-testdata-cardForEmail.sqlite") << tb << false
-            << "expected_tb-testdata-cardForEmail.tsv" << pab << QStringList{};
-        QTest::newRow("Flatpak Thunderbird running, newest contact only in its -wal")
-            << thunderbird(tb12, ".var/app/net.thunderbird.Thunderbird/.thunderbird")
-            << "net.thunderbird.Thunderbird.desktop" << true << twelve << pab << QStringList{};
-        QTest::newRow("the profile in use, not the one marked Default=1")
-            << thunderbird(tb12) + QStringList{".thunderbird/4nodpf3y.default/abook.sqlite=" +
-                                               QStringLiteral("tb-old-v1-12.sqlite")}
-            << tb << false << twelve << pab << QStringList{};
-        QTest::newRow("no install recorded: the profile marked Default=1")
-            << QStringList{".thunderbird/profiles.ini=text:[Profile0]\nPath=a\nIsRelative=1\n"
-                           "[Profile1]\nPath=b\nIsRelative=1\nDefault=1\n",
-                           ".thunderbird/a/abook.sqlite=tb-testdata-cardForEmail.sqlite",
-                           ".thunderbird/b/abook.sqlite=" + tb12}
-            << tb << false << twelve << pab << QStringList{};
-        QTest::newRow("Evolution, the default")
-            << thunderbird("tb-testdata-cardForEmail.sqlite") + evolution(eds12) << evo << false
-            << twelve << personal << QStringList{};
-        QTest::newRow("no default recorded: Thunderbird first (Snap)")
-            << thunderbird(tb12, "snap/thunderbird/common/.thunderbird") + evolution(eds12) << ""
-            << false << twelve << pab << QStringList{};
-        QTest::newRow("the default has no book: Evolution's")
-            << evolution(eds12) << tb << false << twelve << personal << QStringList{};
-        QTest::newRow("damaged Thunderbird book: told, Evolution's read")
-            << thunderbird("damaged") + evolution(eds12) << tb << false << twelve << personal
-            << QStringList{tbPath};
-        QTest::newRow("Evolution book without contacts, Thunderbird's damaged: the vCard folder")
-            << evolution("tb-old-v1-12.sqlite") + thunderbird("damaged") << evo << false << "vcard"
-            << "Contacts'" << QStringList{evolutionBook, tbPath};
+        const auto row = [](const char* tag, const QStringList& files, const QString& mailto,
+                            const QString& expected, const QString& status,
+                            const QStringList& unread = {}, bool locked = false) {
+            QTest::newRow(tag) << files << mailto << locked << expected << status << unread;
+        };
+        row("Thunderbird, the default", thunderbird(tb12) + evolution(eds12), tb, twelve, pab);
+        row("Thunderbird, cards without _vCard", thunderbird("tb-old-v1-12.sqlite"), tb, twelve,
+            pab);
+        row("Thunderbird's own test book", thunderbird("tb-testdata-cardForEmail.sqlite"), tb,
+            "expected_tb-testdata-cardForEmail.tsv", pab);
+        row("Flatpak Thunderbird running, newest contact only in its -wal",
+            thunderbird(tb12, ".var/app/net.thunderbird.Thunderbird/.thunderbird"),
+            "net.thunderbird.Thunderbird.desktop", twelve, pab, {}, true);
+        row("the profile in use, not the one marked Default=1",
+            thunderbird(tb12) + QStringList{".thunderbird/4nodpf3y.default/abook.sqlite=" +
+                                            QStringLiteral("tb-old-v1-12.sqlite")},
+            tb, twelve, pab);
+        row("no install recorded: the profile marked Default=1",
+            {".thunderbird/profiles.ini=text:[Profile0]\nPath=a\nIsRelative=1\n"
+             "[Profile1]\nPath=b\nIsRelative=1\nDefault=1\n",
+             ".thunderbird/a/abook.sqlite=tb-testdata-cardForEmail.sqlite",
+             ".thunderbird/b/abook.sqlite=" + tb12},
+            tb, twelve, pab);
+        row("Evolution, the default",
+            thunderbird("tb-testdata-cardForEmail.sqlite") + evolution(eds12), evo, twelve,
+            personal);
+        row("no default recorded: Thunderbird first (Snap)",
+            thunderbird(tb12, "snap/thunderbird/common/.thunderbird") + evolution(eds12), "",
+            twelve, pab);
+        row("the default has no book: Evolution's", evolution(eds12), tb, twelve, personal);
+        row("damaged Thunderbird book: told, Evolution's read",
+            thunderbird("damaged") + evolution(eds12), tb, twelve, personal, {tbPath});
+        row("Evolution book without contacts, Thunderbird's damaged: the vCard folder",
+            evolution("tb-old-v1-12.sqlite") + thunderbird("damaged"), evo, "vcard", "Contacts'",
+            {evolutionBook, tbPath});
         // Cards with NUL bytes and bytes that are no UTF-8, as text and as bytes.
         const auto hex = [](const QByteArray& fn, const QByteArray& email) {
             return "X'" +
@@ -224,30 +225,27 @@ private slots:
         };
         const QString odd = QString("+Nul%1After||||||nul@example.com+Bad%1%1||||||bad@example.com")
                                 .arg(QChar(QChar::ReplacementCharacter));
-        QTest::newRow("Thunderbird: NUL bytes and bytes that are no UTF-8")
-            << thunderbird(tb12) +
-                   QStringList{tbPath +
-                               "=sql:INSERT INTO properties VALUES ('n1', '_vCard', "
-                               "CAST(" +
-                               hex(QByteArray("Nul\0After", 9), "nul") +
-                               " AS TEXT)), ('n2', '_vCard', " + hex("Bad\xFF\xFE", "bad") + ")"}
-            << tb << false << twelve + odd << pab << QStringList{};
-        QTest::newRow("Evolution: NUL bytes and bytes that are no UTF-8")
-            << evolution(eds12) +
-                   QStringList{evolutionBook +
-                               "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
-                               "('n1', " +
-                               hex(QByteArray("Nul\0After", 9), "nul") + "), ('n2', " +
-                               hex("Bad\xFF\xFE", "bad") + "), ('n3', X'00" +
-                               hex("Nora Nul", "nora").mid(2) + ")"}
-            << evo << false << twelve + odd + "+Nora Nul||||||nora@example.com" << personal
-            << QStringList{};
-        QTest::newRow("entries that hold no card are counted")
-            << evolution(eds12) +
-                   QStringList{evolutionBook + "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
-                                               "('n1', NULL), ('n2', 42), ('n3', 'no card')"}
-            << evo << false << twelve << "Personal' (3 entries of the book could not be read)"
-            << QStringList{};
+        row("Thunderbird: NUL bytes and bytes that are no UTF-8",
+            thunderbird(tb12) +
+                QStringList{tbPath +
+                            "=sql:INSERT INTO properties VALUES ('n1', '_vCard', "
+                            "CAST(" +
+                            hex(QByteArray("Nul\0After", 9), "nul") +
+                            " AS TEXT)), ('n2', '_vCard', " + hex("Bad\xFF\xFE", "bad") + ")"},
+            tb, twelve + odd, pab);
+        row("Evolution: NUL bytes and bytes that are no UTF-8",
+            evolution(eds12) + QStringList{evolutionBook +
+                                           "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
+                                           "('n1', " +
+                                           hex(QByteArray("Nul\0After", 9), "nul") + "), ('n2', " +
+                                           hex("Bad\xFF\xFE", "bad") + "), ('n3', X'00" +
+                                           hex("Nora Nul", "nora").mid(2) + ")"},
+            evo, twelve + odd + "+Nora Nul||||||nora@example.com", personal);
+        row("entries that hold no card are counted",
+            evolution(eds12) +
+                QStringList{evolutionBook + "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
+                                            "('n1', NULL), ('n2', 42), ('n3', 'no card')"},
+            evo, twelve, "Personal' (3 entries of the book could not be read)");
     }
     void mailProgramBook() {
         QFETCH(QStringList, files);
@@ -324,31 +322,32 @@ private slots:
         QTemporaryDir dir;
         for (int round = 0; round < rounds; ++round) {
             QRandomGenerator random(quint32(20261207 + round));
-            const QString tbBook = dir.filePath(QString("tb%1.sqlite").arg(round));
-            const QString evoBook = dir.filePath(QString("evo%1.db").arg(round));
-            QVERIFY(QFile::copy(dataDir + "tb-real-abook-12.sqlite", tbBook));
-            QVERIFY(QFile::copy(dataDir + "eds-contacts-12.db", evoBook));
-            QFile::setPermissions(tbBook, QFile::ReadOwner | QFile::WriteOwner);
-            QFile::setPermissions(evoBook, QFile::ReadOwner | QFile::WriteOwner);
-            SQLite::Database tb(tbBook.toStdString(), SQLite::OPEN_READWRITE);
-            SQLite::Database evo(evoBook.toStdString(), SQLite::OPEN_READWRITE);
-            tb.exec("DELETE FROM properties");
-            evo.exec("DELETE FROM folder_id");
+            const QString tbBook = QString("tb%1.sqlite").arg(round);
+            const QString evoBook = QString("evo%1.db").arg(round);
+            placeFiles(dir.path(),
+                       {tbBook + "=tb-real-abook-12.sqlite", tbBook + "=sql:DELETE FROM properties",
+                        evoBook + "=eds-contacts-12.db", evoBook + "=sql:DELETE FROM folder_id"},
+                       {});
+            SQLite::Database tb(dir.filePath(tbBook).toStdString(), SQLite::OPEN_READWRITE);
+            SQLite::Database evo(dir.filePath(evoBook).toStdString(), SQLite::OPEN_READWRITE);
             if (round % 2) // a book in WAL mode is read from a copy too
                 evo.exec("PRAGMA journal_mode=WAL");
             SQLite::Statement addProperty(tb, "INSERT INTO properties VALUES (?, ?, ?)");
             SQLite::Statement addVCard(evo, "INSERT INTO folder_id (uid, vcard) VALUES (?, ?)");
-            // As text or as bytes, a card perhaps after a NUL; a null value is NULL.
+            // As text or as bytes, a card perhaps after a NUL; a null value is NULL,
+            // "42" the number.
             const auto bind = [&random](SQLite::Statement& q, int at, QByteArray value) {
-                const int form = value.isNull() ? 3 : random.bounded(3);
+                const int form = value.isNull() ? 3 : value == "42" ? 4 : random.bounded(3);
                 if (form == 2 && value.startsWith("BEGIN"))
                     value.prepend('\0');
                 if (form == 0)
                     q.bind(at, value.toStdString());
                 else if (form < 3)
                     q.bind(at, value.constData(), int(value.size()));
-                else
+                else if (form == 3)
                     q.bind(at);
+                else
+                    q.bind(at, 42);
             };
             QStringList model, listedModel;
             qsizetype unreadable = 0;
@@ -371,20 +370,8 @@ private slots:
                 if (random.bounded(8) == 0) {
                     const QByteArray noCard[] = {QByteArray(), "42", "no card\r\n"};
                     const QByteArray& entry = noCard[random.bounded(3)];
-                    if (entry == "42") {
-                        addProperty.bind(1, uid.toStdString());
-                        addProperty.bind(2, "_vCard");
-                        addProperty.bind(3, 42);
-                        addProperty.exec();
-                        addProperty.reset();
-                        addVCard.bind(1, uid.toStdString());
-                        addVCard.bind(2, 42);
-                        addVCard.exec();
-                        addVCard.reset();
-                    } else {
-                        put("_vCard", entry);
-                        store(entry);
-                    }
+                    put("_vCard", entry);
+                    store(entry);
                     ++unreadable;
                     continue;
                 }
@@ -414,8 +401,8 @@ private slots:
             }
             for (const QString& book : {tbBook, evoBook}) {
                 const AddressBookReaders::BookListing listing =
-                    book == tbBook ? AddressBookReaders::readThunderbird(book)
-                                   : AddressBookReaders::readEvolution(book);
+                    book == tbBook ? AddressBookReaders::readThunderbird(dir.filePath(book))
+                                   : AddressBookReaders::readEvolution(dir.filePath(book));
                 QStringList listed, read;
                 for (qsizetype i = 0; i < listing.contacts.size(); ++i) {
                     listed << listing.contacts[i].displayValue + u'|' + listing.contacts[i].email;

@@ -25,16 +25,11 @@ QString statementFor(QString name) {
 // A column of the list file's records in table order (of those named `name`
 // only, when given), read past the data control.
 QStringList stored(const QString& path, const char* column = "pName", const QString& name = {}) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, std::string("SELECT ") + column +
-                                " FROM pName2 WHERE ?1 IS NULL OR pName = ?1 COLLATE BINARY"
-                                " ORDER BY rowid");
-    if (!name.isNull())
-        q.bind(1, name.toStdString());
     QStringList out;
-    while (q.executeStep())
-        out << (q.getColumn(0).isNull() ? QString()
-                                        : QString::fromStdString(q.getColumn(0).getString()));
+    for (const QStringList& row :
+         queryRows(path, QStringLiteral("SELECT %1, pName FROM pName2 ORDER BY rowid").arg(column)))
+        if (name.isNull() || row[1] == name)
+            out << row[0];
     return out;
 }
 

@@ -4,6 +4,8 @@
 // would open at start-up and the program's end replaced by recorders. Every
 // window suite builds its folder and windows through it.
 #include "list_dialogs/FileControls.h"
+#include "list_dialogs/NewDB.h"
+#include "list_dialogs/frmFM.h"
 #include "main_window/pList.h"
 #include "platform/MsgBox.h"
 #include "storage/IniFile.h"
@@ -69,16 +71,7 @@ public:
     // Every stored contact of a list in table order, read from the file itself.
     // A null field reads as a null QString.
     QList<QStringList> stored(const QString& list = QStringLiteral("Quillary.mdb")) const {
-        QList<QStringList> rows;
-        SQLite::Database db(folder.file(list).toStdString(), SQLite::OPEN_READONLY);
-        SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
-        while (q.executeStep()) {
-            QStringList row;
-            for (int i = 0; i < q.getColumnCount(); ++i)
-                row << (q.isColumnNull(i) ? QString() : QString::fromStdString(q.getColumn(i)));
-            rows << row;
-        }
-        return rows;
+        return queryRows(folder.file(list), QStringLiteral("SELECT * FROM pName2 ORDER BY rowid"));
     }
     QStringList storedNames(const QString& list = QStringLiteral("Quillary.mdb")) const {
         QStringList names;
@@ -112,6 +105,21 @@ public:
             files->setListIndex(files->list(i) == name ? i : files->listIndex());
     }
 
+    // Answers the list chooser by picking the list `name`, or the new-list dialog
+    // by typing it, then clicks OK; with no name, Cancel.
+    static void answerListDialog(QWidget* dialog, const QString& name) {
+        QPushButton* const* buttons = nullptr;
+        if (auto* chooser = qobject_cast<frmFM*>(dialog)) {
+            if (!name.isEmpty())
+                pick(chooser->File1, name);
+            buttons = chooser->cmdButtons;
+        } else if (auto* newList = qobject_cast<NewDB*>(dialog)) {
+            QTest::keyClicks(newList->Text1, name);
+            buttons = newList->cmdButtons;
+        }
+        if (buttons)
+            click(buttons[name.isEmpty() ? 1 : 0]);
+    }
     // A click where a person clicks: on the window, at a point of the control
     // (its middle unless given).
     static void click(QWidget* control, std::optional<QPoint> at = {}) {

@@ -70,18 +70,13 @@ inline QStringList detailTexts(const frmContacts* form) {
 // Rows of a list file: pName, pAddress, pCity, pState, pZip, pPhone, pEmail,
 // then (withUnmapped) the unmapped fields run together, all joined by "|".
 inline QStringList storedRows(const QString& path, bool withUnmapped) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, "SELECT pName, pAddress, pCity, pState, pZip, pPhone, pEmail, "
-                            "coalesce(CompanyName,'') || coalesce(pAddress2,'') || "
-                            "coalesce(pCoPhone,'') || coalesce(pFax,'') || coalesce(pNotes,'') "
-                            "FROM pName2 ORDER BY rowid");
     QStringList out;
-    while (q.executeStep()) {
-        QStringList row;
-        for (int i = 0; i < (withUnmapped ? 8 : 7); ++i)
-            row << QString::fromStdString(q.getColumn(i).getString());
-        out << row.join(u'|');
-    }
+    for (const QStringList& row :
+         queryRows(path, "SELECT pName, pAddress, pCity, pState, pZip, pPhone, pEmail, "
+                         "coalesce(CompanyName,'') || coalesce(pAddress2,'') || "
+                         "coalesce(pCoPhone,'') || coalesce(pFax,'') || coalesce(pNotes,'') "
+                         "FROM pName2 ORDER BY rowid"))
+        out << row.mid(0, withUnmapped ? 8 : 7).join(u'|');
     return out;
 }
 

@@ -34,6 +34,19 @@ QMap<QString, QByteArray> snapshot(const QString& root) {
     return files;
 }
 
+QList<QStringList> queryRows(const QString& path, const QString& sql) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(db, sql.toStdString());
+    QList<QStringList> rows;
+    while (q.executeStep()) {
+        QStringList row;
+        for (int i = 0; i < q.getColumnCount(); ++i)
+            row << (q.isColumnNull(i) ? QString() : QString::fromStdString(q.getColumn(i)));
+        rows << row;
+    }
+    return rows;
+}
+
 TestFolder::TestFolder() {
     AppFolder::setProgramFolderForTesting(dir_.path());
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary application folder for one test: the program sees it as the folder
@@ -31,6 +32,9 @@ private:
 // Every file and folder under root with a checksum of its content, and each
 // file's modes and time of change.
 QMap<QString, QByteArray> snapshot(const QString& root);
+
+// The rows a query gives on a database file, every cell as text, NULL as a null QString.
+QList<QStringList> queryRows(const QString& path, const QString& sql);
 
 // Where the build put the generated data files.
 QString installedDataFile(const QString& name);

@@ -43,20 +43,6 @@ struct SaveDialog {
     }
 };
 
-// Rows of a list file, every column, in table order.
-QList<QStringList> rowsOf(const QString& path) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(db, "SELECT * FROM pName2 ORDER BY rowid");
-    QList<QStringList> rows;
-    while (q.executeStep()) {
-        QStringList row;
-        for (int i = 0; i < q.getColumnCount(); ++i)
-            row << QString::fromUtf8(q.getColumn(i).getText());
-        rows << row;
-    }
-    return rows;
-}
-
 QStringList namesIn(const QString& file) {
     QStringList names;
     for (const ContactCard& c : VCardReader::readFile(file))
@@ -183,11 +169,9 @@ private slots:
     void thousands() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         Harness h;
-        h.folder.install("plist.ini");
-        h.folder.addList("Quillary.mdb");
-        h.exec("Quillary.mdb", "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                               "WHERE i < 2100) INSERT INTO pName2 (pName) SELECT 'P' || i FROM n");
-        pList& w = h.start();
+        pList& w =
+            h.startWith({}, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                            "WHERE i < 2100) INSERT INTO pName2 (pName) SELECT 'P' || i FROM n");
         w.List1->setListIndex(-1);
         const QString target = m_documents + "/many.vcf";
         SaveDialog dialog(target, true);
@@ -220,13 +204,9 @@ private slots:
         for (int i = 0; i < count; ++i) {
             const F f = Cards::randomContact(r, extra);
             QStringList row(f.values.begin(), f.values.end());
-            for (const QString& c : extra) {
-                QString value;
-                for (const auto& e : f.extra)
-                    if (e.first == c)
-                        value = e.second;
-                row << value;
-            }
+            const QHash<QString, QString> extras(f.extra.begin(), f.extra.end());
+            for (const QString& c : extra)
+                row << extras.value(c);
             rows << row;
         }
         {
@@ -262,7 +242,7 @@ private slots:
         Harness::click(form->cmdAdd2phonebook);
         ImportWindow::close();
         QCOMPARE(MsgBox::last().text, QString("All selected contacts were added!"));
-        QCOMPARE(rowsOf(h.folder.file("Empty.mdb")), rows);
+        QCOMPARE(h.stored("Empty.mdb"), rows);
 
         const QJsonArray reference = Cards::vobjectRead(target);
         QCOMPARE(reference.size(), count);
@@ -280,8 +260,6 @@ private slots:
     // line of its original, none twice; the command's errors go to standard error.
     void keptCardsAndTheCommand() {
         Harness h;
-        h.folder.install("plist.ini");
-        h.folder.addList("Quillary.mdb");
         QTemporaryDir store;
         const QString folder = store.path() + "/Personal Folders/Contacts";
         QVERIFY(QDir().mkpath(folder));
@@ -292,7 +270,7 @@ private slots:
                 if (c.isContact() && !c.displayValue.isEmpty())
                     originals << QString::fromUtf8(c.text);
         }
-        pList& w = h.start();
+        pList& w = h.startWith({});
         modOutLook::setStoreRootForTesting(store.path());
         frmContacts* form = ImportWindow::open(w);
         QVERIFY(form);
@@ -304,15 +282,11 @@ private slots:
         // The list keeps each contact's card as it came.
         QStringList kept;
         QList<QByteArray> keptBytes;
-        {
-            SQLite::Database db(h.folder.file("Quillary.mdb").toStdString());
-            SQLite::Statement q(db, "SELECT card FROM ContactCards ORDER BY contact");
-            while (q.executeStep())
-                keptBytes << QByteArray(static_cast<const char*>(q.getColumn(0).getBlob()),
-                                        q.getColumn(0).getBytes());
-        }
-        for (const QByteArray& card : keptBytes)
-            kept << QString::fromUtf8(card);
+        SQLite::Database db(h.folder.file("Quillary.mdb").toStdString());
+        for (SQLite::Statement q(db, "SELECT card FROM ContactCards ORDER BY contact");
+             q.executeStep();)
+            kept << QString::fromUtf8(keptBytes.emplace_back(
+                static_cast<const char*>(q.getColumn(0).getBlob()), q.getColumn(0).getBytes()));
         QCOMPARE(sorted(kept), sorted(originals));
 
         QProcess p;

@@ -15,27 +15,23 @@
 #include <QStyleOptionButton>
 
 namespace {
-// Opens the form of that name, shown, over the harness's application folder.
-QWidget* open(Harness& h, const QString& form, std::unique_ptr<QWidget>& owned) {
+// Opens the form of the row, shown, over the harness's application folder.
+QWidget* open(Harness& h, std::unique_ptr<QWidget>& owned) {
     static Globals globals;
+    QFETCH(QString, form);
     h.folder.install(QStringLiteral("AreaCodes.dat"));
     if (form == QLatin1String("pList"))
         return &h.startWith({{"Amy Adams", "Acme"}});
     h.folder.addList(QStringLiteral("Quillary.mdb"));
-    if (form == QLatin1String("frmFM"))
-        owned = std::make_unique<frmFM>(globals);
-    else if (form == QLatin1String("NewDB"))
-        owned = std::make_unique<NewDB>(globals);
-    else if (form == QLatin1String("frmCopyList"))
-        owned = std::make_unique<frmCopyList>(globals);
-    else if (form == QLatin1String("frmAreaCodes"))
-        frmAreaCodes::display();
-    else if (form == QLatin1String("frmContacts"))
-        frmContacts::display();
-    else if (form == QLatin1String("frmAbout"))
-        frmAbout::display();
-    else
-        frmHelp::display();
+    const QHash<QString, std::function<void()>> opening = {
+        {"frmFM", [&] { owned = std::make_unique<frmFM>(globals); }},
+        {"NewDB", [&] { owned = std::make_unique<NewDB>(globals); }},
+        {"frmCopyList", [&] { owned = std::make_unique<frmCopyList>(globals); }},
+        {"frmAreaCodes", &frmAreaCodes::display},
+        {"frmContacts", &frmContacts::display},
+        {"frmAbout", &frmAbout::display},
+        {"frmHelp", &frmHelp::display}};
+    opening.value(form)();
     if (owned)
         owned->show();
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -60,12 +56,10 @@ public:
     PressRecorder() { qApp->installEventFilter(this); }
     bool eventFilter(QObject* o, QEvent* e) override {
         const QEvent::Type t = e->type();
-        if (o->isWidgetType() &&
-            (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick))
+        const bool press = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick;
+        if (o->isWidgetType() && press)
             receiver = static_cast<QWidget*>(o);
-        return o->isWidgetType() &&
-               (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick ||
-                t == QEvent::MouseButtonRelease);
+        return o->isWidgetType() && (press || t == QEvent::MouseButtonRelease);
     }
 };
 
@@ -106,10 +100,9 @@ private slots:
     // The centre and the four inner corners of every button, field and list, clicked
     // in the window: the press reaches that control, never a label or picture over it.
     void clicksReachTheControlUnderThePointer() {
-        QFETCH(QString, form);
         Harness h;
         std::unique_ptr<QWidget> owned;
-        QWidget* w = open(h, form, owned);
+        QWidget* w = open(h, owned);
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QList<QWidget*> controls;
         for (QWidget* c : w->findChildren<QWidget*>())
@@ -155,10 +148,9 @@ private slots:
     // with the font the control draws it in; a long value put into a field by code
     // shows its beginning.
     void everyTextCanBeRead() {
-        QFETCH(QString, form);
         Harness h;
         std::unique_ptr<QWidget> owned;
-        QWidget* w = open(h, form, owned);
+        QWidget* w = open(h, owned);
         for (QWidget* c : w->findChildren<QWidget*>())
             QVERIFY2(room(c) >= 0, qPrintable(c->objectName()));
         for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
@@ -172,11 +164,10 @@ private slots:
     // minimize button only where it has one; in a sizable one the controls keep
     // their places when it is resized.
     void frame() {
-        QFETCH(QString, form);
         QFETCH(bool, sizable);
         Harness h;
         std::unique_ptr<QWidget> owned;
-        QWidget* w = open(h, form, owned);
+        QWidget* w = open(h, owned);
         const Qt::WindowFlags f = w->windowFlags();
         // A plain window that asks for none of its frame buttons gets them all.
         const bool allButtons = (f & Qt::WindowType_Mask) == Qt::Window &&
