@@ -12,6 +12,7 @@ packages=(
     desktop-file-utils appstream dpkg-dev file lintian
     xvfb openbox xdotool x11-utils sqlite3
     python3-vobject qtkeychain-qt6-dev radicale xandikos
+    dbus-daemon gnome-keyring libsecret-tools openssl
 )
 missing=()
 for p in "${packages[@]}"; do

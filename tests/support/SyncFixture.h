@@ -44,7 +44,7 @@ public:
     TestFolder folder;
     std::unique_ptr<DavClient> phone;
 
-    explicit SyncFixture(DavServer::Kind kind) : server(kind) {}
+    explicit SyncFixture(DavServer::Kind kind, bool tls = false) : server(kind, tls) {}
 
     // Starts the program on the test's folder with args, the password on its
     // standard input.
