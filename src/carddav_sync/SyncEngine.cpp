@@ -356,6 +356,8 @@ struct SyncEngine::Impl {
         }
         changed.clear();
         total += int(arrived.size() + wanted.size() + removed.size());
+        if (progress && total > done)
+            progress(done, total);
         const auto apply = [&](const QList<DavClient::Card>& cards) {
             for (qsizetype start = 0; start < cards.size(); start += DavClient::MultigetBatch) {
                 const qsizetype end = std::min(cards.size(), start + DavClient::MultigetBatch);
@@ -527,6 +529,8 @@ struct SyncEngine::Impl {
             });
         }
         total += int(work.size());
+        if (progress && total > done)
+            progress(done, total);
         for (const QString& href : std::as_const(work)) {
             send(href);
             if (progress)

@@ -4,6 +4,7 @@
 #include "carddav_sync/ListLink.h"
 #include "carddav_sync/Passwords.h"
 #include "main_window/pList.h"
+#include "outlook_import/BusyProgress.h"
 #include "platform/Database.h"
 #include "platform/MsgBox.h"
 #include "platform/NoteBox.h"
@@ -135,7 +136,10 @@ bool ListSync::run(bool tellUser, int timeoutMs, QDeadlineTimer deadline, bool r
         DavAccount account = ListLink::accountOf(*link, password, timeoutMs);
         account.deadline = deadline;
         DavClient client(account);
-        result = SyncEngine(db, client).run([this](int done, int total) {
+        // Each step is a request: a sync of a few dozen cards may take long.
+        BusyProgress busy(&window_, QStringLiteral("Syncing with the address book..."), 1);
+        result = SyncEngine(db, client).run([&](int done, int total) {
+            busy.step(done, total);
             if (total > 50)
                 say(QStringLiteral("Syncing with the address book: %1 of %2...")
                         .arg(done)

@@ -10,8 +10,8 @@ namespace {
 int showAfterMs = 1000;
 }
 
-BusyProgress::BusyProgress(QWidget* owner, QString label)
-    : m_owner(owner), m_label(std::move(label)) {
+BusyProgress::BusyProgress(QWidget* owner, QString label, qsizetype longWork)
+    : m_owner(owner), m_label(std::move(label)), m_longWork(longWork) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
@@ -21,7 +21,7 @@ BusyProgress::~BusyProgress() {
 }
 
 void BusyProgress::step(qsizetype done, qsizetype total) {
-    if (total < LongWork || done < m_nextUpdate)
+    if (total < m_longWork || (done < m_nextUpdate && m_dialog && m_dialog->maximum() == total))
         return;
     if (!m_dialog) {
         m_dialog = std::make_unique<QProgressDialog>(m_label, QString(), 0, int(total), m_owner,
@@ -33,6 +33,7 @@ void BusyProgress::step(qsizetype done, qsizetype total) {
         m_dialog->setAutoReset(false);
         m_dialog->setValue(0);
     }
+    m_dialog->setMaximum(int(total));
     m_dialog->setValue(int(std::min(done, total)));
     m_nextUpdate = done + std::max<qsizetype>(1, total / 100);
 }

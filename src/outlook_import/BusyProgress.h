@@ -15,12 +15,15 @@ public:
     // Fewer items than this never get a progress window.
     static constexpr qsizetype LongWork = 2000;
 
-    BusyProgress(QWidget* owner, QString label);
+    // Work of fewer than longWork items never shows a window; work whose steps
+    // are slow (a request each) may show one for a few items.
+    BusyProgress(QWidget* owner, QString label, qsizetype longWork = LongWork);
     ~BusyProgress();
     BusyProgress(const BusyProgress&) = delete;
     BusyProgress& operator=(const BusyProgress&) = delete;
 
-    // Cheap to call for every item: the window is touched about a hundred times in all.
+    // Cheap to call for every item: the window is touched about a hundred times in
+    // all. The total may grow as the work finds more to do.
     void step(qsizetype done, qsizetype total);
 
     // How long work runs before its progress window appears (about a second).
@@ -29,6 +32,7 @@ public:
 private:
     QWidget* m_owner;
     QString m_label;
+    qsizetype m_longWork;
     std::unique_ptr<QProgressDialog> m_dialog;
     qsizetype m_nextUpdate = 0;
 };

@@ -4,6 +4,7 @@
 // and unlinks it.
 #include "main_window/ListSync.h"
 #include "main_window/frmSync.h"
+#include "outlook_import/BusyProgress.h"
 #include "support/Harness.h"
 #include "support/SyncFixture.h"
 
@@ -16,8 +17,9 @@
 
 namespace {
 // Types the address, user name and password into the dialog, finds the books
-// and links the first one.
-void linkInDialog(pList& w, const QString& address, const QString& user, const QString& password) {
+// and links the first one. Returns the windows that opened.
+QStringList linkInDialog(pList& w, const QString& address, const QString& user,
+                         const QString& password) {
     ModalDriver driver;
     driver.act = [&](QWidget* d) {
         auto* dialog = qobject_cast<frmSync*>(d);
@@ -30,7 +32,7 @@ void linkInDialog(pList& w, const QString& address, const QString& user, const Q
             Harness::click(dialog->link);
     };
     w.mnuSync->trigger();
-    QCOMPARE(driver.seen, QStringList{QStringLiteral("frmSync")});
+    return driver.seen;
 }
 bool linked(Harness& h) {
     Database db(h.folder.file(QStringLiteral("Quillary.mdb")));
@@ -60,7 +62,12 @@ void TestSyncWindow::linkSyncAndUnlink() {
     Harness h;
     pList& w = h.startWith(
         {{QStringLiteral("Ann Lee"), {}, {}, {}, {}, {}, {}, QStringLiteral("555 0101")}});
-    linkInDialog(w, f.server.root().toString(), f.server.user(), f.server.password());
+    // A sync that takes a while shows its progress.
+    BusyProgress::setShowAfterMs(0);
+    QCOMPARE(linkInDialog(w, f.server.root().toString(), f.server.user(), f.server.password()),
+             (QStringList{QStringLiteral("frmSync"), QStringLiteral("QProgressDialog")}));
+    BusyProgress::setShowAfterMs(1000);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     // Plain http to this machine: no warning.
     QCOMPARE(MsgBox::shown().size(), 0);
     QCOMPARE(sorted(h.entries()),

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QtTest>
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -154,7 +155,7 @@ public:
 
 // Answers every modal window that opens while it lives: records its class
 // (message boxes aside), runs act on it, then closes it by its frame if act left
-// it open.
+// it open. Progress windows close by themselves.
 class ModalDriver : public QObject {
 public:
     std::function<void(QWidget*)> act;
@@ -169,6 +170,8 @@ public:
             handled_.append(w);
             if (!qobject_cast<QMessageBox*>(w))
                 seen << QString::fromLatin1(w->metaObject()->className());
+            if (qobject_cast<QProgressDialog*>(w))
+                return;
             // Acted on from the event loop, where the timer runs again: a message
             // box that the act opens is answered too.
             QTimer::singleShot(0, this, [this, p = QPointer<QWidget>(w)] {
