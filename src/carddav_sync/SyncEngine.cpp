@@ -188,26 +188,38 @@ struct SyncEngine::Impl {
     }
 
     // A local contact that the first meeting with the server takes for the card.
+    // The contacts that had no card when the first card arrived, by name: a
+    // first sync of a large list against a large book then finds each card's
+    // partner at once instead of looking through the whole list.
+    std::optional<QMultiHash<QString, qint64>> unlinkedByName;
     std::optional<qint64> partnerOf(const Read& r) {
+        using F = ContactFields;
+        if (!unlinkedByName) {
+            unlinkedByName.emplace();
+            for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+                if (!hrefOf.contains(it.key()))
+                    unlinkedByName->insert(it.value()[F::Name].trimmed(), it.key());
+        }
+        if (unlinkedByName->isEmpty())
+            return std::nullopt; // every contact here has its card already
         if (!r.uid.isEmpty())
             if (const std::optional<qint64> id = cardStore.contactOf(r.uid);
                 id && rows.contains(*id) && !hrefOf.contains(*id))
                 return id;
-        using F = ContactFields;
-        if (hrefOf.size() >= rows.size())
-            return std::nullopt; // every contact here has its card already
-        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
-            if (hrefOf.contains(it.key()))
+        const QString name = r.fields[F::Name].trimmed();
+        for (auto it = unlinkedByName->constFind(name);
+             it != unlinkedByName->cend() && it.key() == name; ++it) {
+            if (hrefOf.contains(it.value()) || !rows.contains(it.value()))
                 continue;
-            const ContactFields& l = it.value();
-            if (l[F::Name].trimmed() != r.fields[F::Name].trimmed())
+            const ContactFields& l = *rows.constFind(it.value());
+            if (l[F::Name].trimmed() != name)
                 continue;
             for (F::Field a : {F::Phone, F::CoPhone, F::Fax})
                 for (F::Field b : {F::Phone, F::CoPhone, F::Fax})
                     if (same(l[a], r.fields[b]))
-                        return it.key();
+                        return it.value();
             if (same(l[F::Email], r.fields[F::Email]))
-                return it.key();
+                return it.value();
         }
         return std::nullopt;
     }

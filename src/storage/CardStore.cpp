@@ -30,6 +30,16 @@ CardStore::Entry entryOf(SQLite::Statement& q, int first) {
 
 CardStore::CardStore(Database& db) : db_(db) {}
 
+CardStore::~CardStore() = default;
+
+SQLite::Statement& CardStore::prepared(const char* sql) {
+    std::unique_ptr<SQLite::Statement>& q = prepared_[sql];
+    if (!q)
+        q = std::make_unique<SQLite::Statement>(db_.handle(), sql);
+    q->reset();
+    return *q;
+}
+
 // A time-ordered random UUID (version 7): new UIDs go to the end of the UID
 // index, so giving a whole list its UIDs at once stays quick.
 QString CardStore::newUid() {
@@ -72,11 +82,11 @@ void CardStore::create() {
 template <class Fn> void CardStore::change(Fn&& fn) {
     db_.guarded([&] {
         SQLite::Database& h = db_.handle();
-        h.exec("SAVEPOINT card_store");
+        prepared("SAVEPOINT card_store").exec();
         try {
             create();
             fn(h);
-            h.exec("RELEASE card_store");
+            prepared("RELEASE card_store").exec();
         } catch (...) {
             try {
                 h.exec("ROLLBACK TO card_store");
@@ -106,11 +116,14 @@ std::optional<qint64> CardStore::contactOf(const QString& uid) {
     if (!exists())
         return std::nullopt;
     return db_.guarded([&]() -> std::optional<qint64> {
-        SQLite::Statement q(db_.handle(), "SELECT contact FROM ContactCards WHERE uid = ?");
+        SQLite::Statement& q = prepared("SELECT contact FROM ContactCards WHERE uid = ?");
         q.bind(1, utf8(uid));
-        if (!q.executeStep())
-            return std::nullopt;
-        return q.getColumn(0).getInt64();
+        std::optional<qint64> contact;
+        if (q.executeStep())
+            contact = q.getColumn(0).getInt64();
+        // A statement left running would keep other programs from writing the file.
+        q.reset();
+        return contact;
     });
 }
 
@@ -130,18 +143,20 @@ QHash<qint64, CardStore::Entry> CardStore::all() {
 QString CardStore::keep(qint64 contact, const QString& uid, const QByteArray& card,
                         bool homeAddress) {
     QString kept = uid;
-    change([&](SQLite::Database& h) {
+    change([&](SQLite::Database&) {
         if (kept.isEmpty()) {
             kept = newUid();
         } else {
-            SQLite::Statement other(h, "SELECT 1 FROM ContactCards WHERE uid = ? AND contact <> ?");
+            SQLite::Statement& other =
+                prepared("SELECT 1 FROM ContactCards WHERE uid = ? AND contact <> ?");
             other.bind(1, utf8(kept));
             other.bind(2, int64_t(contact));
             if (other.executeStep())
                 kept = newUid();
+            other.reset();
         }
-        SQLite::Statement put(h, "INSERT OR REPLACE INTO ContactCards (contact, uid, card, "
-                                 "homeAddress) VALUES (?, ?, ?, ?)");
+        SQLite::Statement& put = prepared("INSERT OR REPLACE INTO ContactCards (contact, uid, "
+                                          "card, homeAddress) VALUES (?, ?, ?, ?)");
         put.bind(1, int64_t(contact));
         put.bind(2, utf8(kept));
         if (card.isEmpty())
