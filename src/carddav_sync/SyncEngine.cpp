@@ -12,6 +12,7 @@
 #include <QUuid>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <thread>
+#include <utility>
 
 namespace {
 using Card = SyncStore::Card;
@@ -324,25 +325,45 @@ struct SyncEngine::Impl {
         keep(c = Card{c.contact, newHref(), {}, c.card, std::nullopt});
     }
 
+    // The book's changes since the token, or all its cards with no token; false
+    // when the server turned out not to report changes, if that was not known.
+    bool syncsUnknown = false; // the server was not asked whether it reports changes
+    bool changesOf(const QString& since, QList<DavClient::Change>& changed, QStringList& removed,
+                   QString& token, bool& listed) {
+        const bool mayFail = std::exchange(syncsUnknown, false);
+        DavClient::Changes changes;
+        try {
+            if (since.isEmpty() || !client.syncCollection(book, since, changes)) {
+                client.syncCollection(book, QString(), changes);
+                listed = true;
+            }
+        } catch (const DavError& e) {
+            if (!mayFail || e.kind() != DavError::Kind::Status)
+                throw;
+            return false;
+        }
+        changed = std::move(changes.changed);
+        removed = std::move(changes.removed);
+        token = changes.token;
+        return true;
+    }
+
     void receive(const DavClient::BookState& state, const Progress& progress, int& done,
                  int& total) {
         const SyncStore::Link link = linked();
         QList<DavClient::Change> changed;
         QStringList removed;
         QString token = link.token;
+        QString ctag = state.ctag;
         bool listed = false;
         if (!state.ctag.isEmpty() && state.ctag == link.ctag) {
             // Nothing changed since: the ctag changes with every card.
-        } else if (state.syncs) {
-            DavClient::Changes changes;
-            if (link.token.isEmpty() || !client.syncCollection(book, link.token, changes)) {
-                client.syncCollection(book, QString(), changes);
-                listed = true;
-            }
-            changed = changes.changed;
-            removed = changes.removed;
-            token = changes.token;
+        } else if (state.syncs && changesOf(link.token, changed, removed, token, listed)) {
         } else {
+            // The ctag, when not asked yet, is asked before the listing: a
+            // card changed meanwhile then shows at the next sync.
+            if (ctag.isEmpty())
+                ctag = client.bookState(book).ctag;
             changed = client.listCards(book);
             listed = true;
         }
@@ -392,7 +413,7 @@ struct SyncEngine::Impl {
             SQLite::Transaction t(db.handle());
             for (const QString& href : std::as_const(removed))
                 applyRemoved(href);
-            store.saveProgress(token, state.ctag, QString());
+            store.saveProgress(token, ctag, QString());
             t.commit();
         });
         done += int(removed.size());
@@ -555,7 +576,8 @@ SyncEngine::SyncEngine(Database& list, DavClient& client) : list_(list), client_
 
 SyncEngine::Result SyncEngine::run(const Progress& progress) {
     Impl s(list_, client_);
-    s.book = QUrl(s.linked().book);
+    const SyncStore::Link link = s.linked();
+    s.book = QUrl(link.book);
     s.bookPath = DavClient::pathOf(s.book);
     // The list is read while the server says whether its book changed: a
     // sync with nothing to do then takes little more than that one answer.
@@ -571,12 +593,18 @@ SyncEngine::Result SyncEngine::run(const Progress& progress) {
             unread = std::current_exception();
         }
     });
+    // A list never synced has no ctag to compare with: the book is asked for
+    // its cards at once (the ctag alone may take a large book's server long).
     DavClient::BookState state;
-    try {
-        state = client_.bookState(s.book);
-    } catch (...) {
-        reader.join();
-        throw;
+    if (!link.token.isEmpty() || !link.ctag.isEmpty()) {
+        try {
+            state = client_.bookState(s.book);
+        } catch (...) {
+            reader.join();
+            throw;
+        }
+    } else {
+        state.syncs = s.syncsUnknown = true;
     }
     reader.join();
     if (unread)

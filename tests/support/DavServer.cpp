@@ -46,9 +46,9 @@ QUrl DavServer::root() const {
 }
 
 QUrl DavServer::book() const {
-    return root().resolved(QUrl(kind_ == Kind::Radicale
-                                    ? QStringLiteral("/alice/contacts/")
-                                    : QStringLiteral("/user/contacts/addressbook/")));
+    return root().resolved(QUrl(kind_ == Kind::Xandikos
+                                    ? QStringLiteral("/user/contacts/addressbook/")
+                                    : QStringLiteral("/alice/contacts/")));
 }
 
 bool DavServer::start() {
@@ -64,7 +64,7 @@ bool DavServer::start() {
     process_->setStandardOutputFile(dir_.filePath(QStringLiteral("server.log")), QIODevice::Append);
     QString program;
     QStringList args;
-    if (kind_ == Kind::Radicale) {
+    if (kind_ != Kind::Xandikos) {
         if (tls_ && !QFile::exists(certificate())) {
             QProcess ssl;
             ssl.start(QStringLiteral("openssl"),
@@ -92,6 +92,11 @@ bool DavServer::start() {
         writeFile(dir_.filePath(QStringLiteral("radicale.conf")), config);
         program = QStringLiteral("radicale");
         args = {QStringLiteral("-C"), dir_.filePath(QStringLiteral("radicale.conf"))};
+        if (kind_ == Kind::RadicaleListing) {
+            args.prepend(QStringLiteral(QUILLARY_SOURCE_DIR "/tests/support/radicale-listing.py"));
+            // The interpreter Radicale itself runs on.
+            program = QStringLiteral("/usr/bin/python3");
+        }
         // The book a phone would have made (Radicale makes none of its own).
         const QString book = bookFolder();
         if (!QFile::exists(book + QStringLiteral("/.Radicale.props"))) {

@@ -11,7 +11,8 @@
 // error()) when the server could not be started: a test must then fail.
 class DavServer {
 public:
-    enum class Kind { Radicale, Xandikos };
+    // RadicaleListing: Radicale not reporting changes (no sync-collection).
+    enum class Kind { Radicale, Xandikos, RadicaleListing };
     explicit DavServer(Kind kind, bool tls = false);
     ~DavServer();
     DavServer(const DavServer&) = delete;
@@ -24,14 +25,14 @@ public:
 
     Kind kind() const { return kind_; }
     QString name() const {
-        return kind_ == Kind::Radicale ? QStringLiteral("Radicale") : QStringLiteral("Xandikos");
+        return kind_ == Kind::Xandikos ? QStringLiteral("Xandikos") : QStringLiteral("Radicale");
     }
     // The server's root address; the address a user would type.
     QUrl root() const;
     // An address book that start() made ready, and its address.
     QUrl book() const;
     // Radicale checks passwords; Xandikos takes anyone.
-    bool checksPasswords() const { return kind_ == Kind::Radicale; }
+    bool checksPasswords() const { return kind_ != Kind::Xandikos; }
     QString user() const { return QStringLiteral("alice"); }
     QString password() const { return QStringLiteral("wonder land"); }
     QString error() const { return error_; }

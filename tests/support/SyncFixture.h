@@ -17,10 +17,14 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <memory>
 
-inline void addServerRows() {
+// Both servers; and Radicale not reporting changes, where the sync compares
+// listings instead.
+inline void addServerRows(bool listing = true) {
     QTest::addColumn<DavServer::Kind>("kind");
     QTest::newRow("Radicale") << DavServer::Kind::Radicale;
     QTest::newRow("Xandikos") << DavServer::Kind::Xandikos;
+    if (listing)
+        QTest::newRow("Radicale, no change reports") << DavServer::Kind::RadicaleListing;
 }
 
 // A card as a phone would write it.
