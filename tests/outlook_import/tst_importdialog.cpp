@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outlook_import/BusyProgress.h"
 #include "support/ImportWindow.h"
 #include "vcard/VCardReader.h"
-
-#include <QProgressDialog>
 
 #include <sys/stat.h>
 
@@ -45,21 +42,6 @@ QList<int> selectedRows(const QListWidget* list) {
             out << i;
     return out;
 }
-
-// Notes whether a progress window was shown, and whether the busy pointer was
-// on when it appeared.
-struct ProgressWatch : QObject {
-    bool shown = false;
-    bool busyPointer = false;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(watched)) {
-            shown = true;
-            busyPointer = QApplication::overrideCursor() &&
-                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        }
-        return false;
-    }
-};
 
 } // namespace
 
@@ -394,15 +376,11 @@ private slots:
         frmContacts* form = adding ? listContacts() : nullptr;
         if (adding)
             form->lstContacts->selectAll();
-        BusyProgress::setShowAfterMs(0);
         ProgressWatch watch;
-        qApp->installEventFilter(&watch);
         if (adding)
             addSelected();
         else
             form = listContacts();
-        qApp->removeEventFilter(&watch);
-        BusyProgress::setShowAfterMs(1000);
         QCOMPARE(watch.shown, progressShown);
         QCOMPARE(watch.busyPointer, progressShown);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
