@@ -48,8 +48,6 @@ private slots:
         };
         row("chooser: Home, OK", "Home >cmdButtons_0 Space", "  Family List");
         row("chooser: arrows, OK", "Down Down Down >cmdButtons_0 Space", "  Work List");
-        row("chooser: OK without a choice", ">cmdButtons_0 Space",
-            "  Quillary / Please select a phonebook database, then press OK.");
         row("chooser: Escape", "Escape", "  Quillary");
         row("new list: name, OK", "'Club' >cmdButtons_0 Space", "Club.mdb");
         row("copy: Home, OK", "Home >cmdButtons_0 Space", "Family.mdb");

@@ -38,13 +38,16 @@ private slots:
         QTest::newRow("two apostrophes in a row") << "a''b" << 0 << "Two";
         QTest::newRow("percent, not a pattern") << "100% Ltd" << 0 << "Pct";
         QTest::newRow("non-ASCII letters, any case") << "ærø åsa" << 0 << "Upper";
-        QTest::newRow("statement cannot be broken out of") << "x' or '1'='1" << 0 << "Right";
+        QTest::newRow("a blank at the end is part of the name") << "Zoe " << 0 << "Z2";
+        QTest::newRow("statement cannot be broken out of")
+            << "x'); DROP TABLE pName2; --" << 0 << "Right";
     }
     void selectionShowsTheFirstMatchingContact() {
         QFETCH(QString, entry);
         QFETCH(int, occurrence);
         Harness h;
         pList& w = h.startWith({{"Zoe", "Z1"},
+                                {"Zoe ", "Z2"},
                                 {"Anne", "First"},
                                 {"Anne", "Second"},
                                 {"anne", "Third"},
@@ -54,7 +57,7 @@ private slots:
                                 {"100% Ltd", "Pct"},
                                 {"ÆRØ Åsa", "Upper"},
                                 {"ærø åsa", "Lower"},
-                                {"x' or '1'='1", "Right"}});
+                                {"x'); DROP TABLE pName2; --", "Right"}});
         const QStringList all = h.entries();
         int row = -1;
         for (int seen = -1; seen < occurrence;)
@@ -64,7 +67,7 @@ private slots:
         clickEntry(w, row);
         QCOMPARE(w.List1->listIndex(), row);
         QTEST(w.Text11->text(), "company");
-        QCOMPARE(h.stored().size(), 11);
+        QCOMPARE(h.stored().size(), 12);
         QVERIFY(MsgBox::shown().isEmpty());
     }
     // A contact without a person name is listed by company only; an empty company

@@ -215,32 +215,6 @@ private slots:
         row("Evolution book without contacts, Thunderbird's damaged: the vCard folder",
             evolution("tb-old-v1-12.sqlite") + thunderbird("damaged"), evo, "vcard", "Contacts'",
             {evolutionBook, tbPath});
-        // Cards with NUL bytes and bytes that are no UTF-8, as text and as bytes.
-        const auto hex = [](const QByteArray& fn, const QByteArray& email) {
-            return "X'" +
-                   ("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + fn + "\r\nEMAIL:" + email +
-                    "@example.com\r\nEND:VCARD\r\n")
-                       .toHex() +
-                   "'";
-        };
-        const QString odd = QString("+Nul%1After||||||nul@example.com+Bad%1%1||||||bad@example.com")
-                                .arg(QChar(QChar::ReplacementCharacter));
-        row("Thunderbird: NUL bytes and bytes that are no UTF-8",
-            thunderbird(tb12) +
-                QStringList{tbPath +
-                            "=sql:INSERT INTO properties VALUES ('n1', '_vCard', "
-                            "CAST(" +
-                            hex(QByteArray("Nul\0After", 9), "nul") +
-                            " AS TEXT)), ('n2', '_vCard', " + hex("Bad\xFF\xFE", "bad") + ")"},
-            tb, twelve + odd, pab);
-        row("Evolution: NUL bytes and bytes that are no UTF-8",
-            evolution(eds12) + QStringList{evolutionBook +
-                                           "=sql:INSERT INTO folder_id (uid, vcard) VALUES "
-                                           "('n1', " +
-                                           hex(QByteArray("Nul\0After", 9), "nul") + "), ('n2', " +
-                                           hex("Bad\xFF\xFE", "bad") + "), ('n3', X'00" +
-                                           hex("Nora Nul", "nora").mid(2) + ")"},
-            evo, twelve + odd + "+Nora Nul||||||nora@example.com", personal);
         row("entries that hold no card are counted",
             evolution(eds12) +
                 QStringList{evolutionBook + "=sql:INSERT INTO folder_id (uid, vcard) VALUES "

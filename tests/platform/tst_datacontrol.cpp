@@ -33,14 +33,6 @@ QStringList stored(const QString& path, const char* column = "pName", const QStr
     return out;
 }
 
-// The names of the records, walking from the current one to the end.
-QStringList walk(Recordset& rs) {
-    QStringList out;
-    for (; !rs.isEOF(); rs.moveNext())
-        out << rs.fieldText("pName");
-    return out;
-}
-
 struct Fixture {
     TestFolder folder;
     DataControl dc;
@@ -143,29 +135,6 @@ private slots:
         QCOMPARE(failureOf([&] { rs.moveNext(); }), 3021);
         QCOMPARE(stored(f.path(), "pNotes").count("edited"), startAt < 4 ? 1 : 0);
         QCOMPARE(failureOf([&] { rs.walkToEnd(99, [](QByteArrayView, bool) {}); }), 3265);
-    }
-
-    // A chosen name selects the records of that very name, without regard to
-    // case, in table order; a quote in it cannot break out of the statement.
-    // (Letter case, non-ASCII letters and quotes are the selection window's.)
-    void selectByName_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QStringList>("found");
-        QTest::newRow("two alike, table order") << "dup" << QStringList{"Dup", "dup"};
-        QTest::newRow("nothing") << "Bo" << QStringList{};
-        QTest::newRow("no trailing blank match") << "Bob " << QStringList{};
-        QTest::newRow("break-out attempt") << "x'); DROP TABLE pName2; --" << QStringList{};
-    }
-    void selectByName() {
-        QFETCH(QString, chosen);
-        QFETCH(QStringList, found);
-        Fixture f({{"Dup"}, {"Bob"}, {"dup"}});
-        f.open(statementFor(chosen));
-        QCOMPARE(f.rs().recordCount(), found.size());
-        QCOMPARE(walk(f.rs()), found);
-        // The table is whole and the data control goes back to it.
-        f.open("pName2");
-        QCOMPARE(f.rs().recordCount(), 3);
     }
 
     // Editing a bound field and then leaving the record stores the edit. A

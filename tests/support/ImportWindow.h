@@ -2,11 +2,13 @@
 #pragma once
 // The import window's suites: a fake home and mail store, the window opened
 // from the main window's menu, its lists clicked and read, the list file read.
+#include "outlook_import/BusyProgress.h"
 #include "outlook_import/frmContacts.h"
 #include "outlook_import/modOutLook.h"
 #include "support/Harness.h"
 
 #include <QListWidget>
+#include <QProgressDialog>
 
 namespace ImportWindow {
 
@@ -79,5 +81,25 @@ inline QStringList storedRows(const QString& path, bool withUnmapped) {
         out << row.mid(0, withUnmapped ? 8 : 7).join(u'|');
     return out;
 }
+
+// While it lives, long work shows its progress window at once; it notes whether
+// one was shown, and whether the busy pointer was on when it appeared.
+struct ProgressWatch : QObject {
+    bool shown = false;
+    bool busyPointer = false;
+    ProgressWatch() {
+        BusyProgress::setShowAfterMs(0);
+        qApp->installEventFilter(this);
+    }
+    ~ProgressWatch() override { BusyProgress::setShowAfterMs(1000); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(watched)) {
+            shown = true;
+            busyPointer = QApplication::overrideCursor() &&
+                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        }
+        return false;
+    }
+};
 
 } // namespace ImportWindow

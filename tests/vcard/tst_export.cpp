@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outlook_import/BusyProgress.h"
 #include "support/Cards.h"
 #include "support/ImportWindow.h"
 #include "vcard/VCardReader.h"
@@ -10,7 +9,6 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressDialog>
 
 using F = ContactFields;
 
@@ -59,14 +57,6 @@ void clickMenuItem(pList& w, QAction* item) {
     QTest::mouseClick(w.File->windowHandle(), Qt::LeftButton, {},
                       w.File->actionGeometry(item).center());
 }
-
-struct ProgressWatch : QObject {
-    bool shown = false;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        shown = shown || (event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(watched));
-        return false;
-    }
-};
 
 } // namespace
 
@@ -175,12 +165,8 @@ private slots:
         w.List1->setListIndex(-1);
         const QString target = m_documents + "/many.vcf";
         SaveDialog dialog(target, true);
-        BusyProgress::setShowAfterMs(0);
-        ProgressWatch watch;
-        qApp->installEventFilter(&watch);
+        const ImportWindow::ProgressWatch watch;
         w.mnuExport->trigger();
-        qApp->removeEventFilter(&watch);
-        BusyProgress::setShowAfterMs(1000);
         QVERIFY(watch.shown);
         QCOMPARE(MsgBox::last().text, "2.100 contacts were written to \"" + target + "\".");
         QCOMPARE(namesIn(target).size(), 2100);
