@@ -31,8 +31,6 @@ public:
     QUrl root() const;
     // An address book that start() made ready, and its address.
     QUrl book() const;
-    // Radicale checks passwords; Xandikos takes anyone.
-    bool checksPasswords() const { return kind_ != Kind::Xandikos; }
     QString user() const { return QStringLiteral("alice"); }
     QString password() const { return QStringLiteral("wonder land"); }
     QString error() const { return error_; }

@@ -130,7 +130,4 @@ public:
             h.append({"If-Match", etag.toUtf8()});
         return phone->send("PUT", phone->cardUrl(href(name)), card, h).status;
     }
-    int phoneDelete(const QString& name) {
-        return phone->send("DELETE", phone->cardUrl(href(name))).status;
-    }
 };
