@@ -128,20 +128,17 @@ struct SyncEngine::Impl {
                 q.bind(i + 1, f.values[size_t(i)].toStdString());
         }
     }
-    std::unique_ptr<SQLite::Statement> insert; // prepared once for the many cards of a sync
     qint64 insertRow(const ContactFields& f) {
+        static const std::string sql = [] {
+            QStringList marks;
+            for (int i = 0; i < Fields; ++i)
+                marks << QStringLiteral("?");
+            return ("INSERT INTO pName2 (" + columnList() + ") VALUES (" + marks.join(u',') + ")")
+                .toStdString();
+        }();
         return db.guarded([&] {
-            if (!insert) {
-                QStringList marks;
-                for (int i = 0; i < Fields; ++i)
-                    marks << QStringLiteral("?");
-                insert = std::make_unique<SQLite::Statement>(
-                    db.handle(),
-                    ("INSERT INTO pName2 (" + columnList() + ") VALUES (" + marks.join(u',') + ")")
-                        .toStdString());
-            }
-            SQLite::Statement& q = *insert;
-            q.reset();
+            // Kept prepared: a first sync inserts thousands of contacts.
+            SQLite::Statement& q = db.prepared(sql);
             bindFields(q, f);
             q.exec();
             const qint64 id = db.handle().getLastInsertRowid();
@@ -150,13 +147,15 @@ struct SyncEngine::Impl {
         });
     }
     void updateRow(qint64 id, const ContactFields& f) {
-        db.guarded([&] {
+        static const std::string sql = [] {
             QStringList sets;
             for (const char* c : ContactFields::columns)
                 sets << QLatin1String(c) + QStringLiteral("=?");
-            SQLite::Statement q(
-                db.handle(),
-                ("UPDATE pName2 SET " + sets.join(u',') + " WHERE rowid=?").toStdString());
+            return ("UPDATE pName2 SET " + sets.join(u',') + " WHERE rowid=?").toStdString();
+        }();
+        db.guarded([&] {
+            // Kept prepared: a first sync may merge thousands of contacts.
+            SQLite::Statement& q = db.prepared(sql);
             bindFields(q, f);
             q.bind(Fields + 1, static_cast<int64_t>(id));
             q.exec();

@@ -21,8 +21,6 @@ void bindText(SQLite::Statement& q, int n, const QString& value) {
 
 SyncStore::SyncStore(Database& db) : db_(db) {}
 
-SyncStore::~SyncStore() = default;
-
 void SyncStore::create() {
     db_.guarded([&] {
         db_.handle().exec(
@@ -88,7 +86,6 @@ void SyncStore::setFingerprint(const QString& fingerprint) {
 }
 
 void SyncStore::unlink() {
-    put_.reset();
     if (!db_.hasTable(QLatin1String(linkTable)))
         return;
     db_.guarded([&] {
@@ -124,11 +121,9 @@ QHash<QString, SyncStore::Card> SyncStore::cards() {
 
 void SyncStore::put(const Card& c) {
     db_.guarded([&] {
-        if (!put_)
-            put_ = std::make_unique<SQLite::Statement>(
-                db_.handle(), "INSERT OR REPLACE INTO SyncCards VALUES (?, ?, ?, ?, ?)");
-        SQLite::Statement& q = *put_;
-        q.reset();
+        // Kept prepared: a sync puts thousands of cards one by one.
+        SQLite::Statement& q =
+            db_.prepared("INSERT OR REPLACE INTO SyncCards VALUES (?, ?, ?, ?, ?)");
         bindText(q, 1, c.href);
         if (c.contact)
             q.bind(2, static_cast<int64_t>(*c.contact));

@@ -7,13 +7,9 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <memory>
 #include <optional>
 
 class Database;
-namespace SQLite {
-class Statement;
-}
 
 // What a list file keeps of its link to a server address book, in side tables
 // of its own (the contact table stays as it is): the link, and for each
@@ -46,9 +42,6 @@ public:
     };
 
     explicit SyncStore(Database& db);
-    ~SyncStore();
-    SyncStore(const SyncStore&) = delete;
-    SyncStore& operator=(const SyncStore&) = delete;
 
     std::optional<Link> link();
     // Stores a new link, forgetting any earlier state.
@@ -68,6 +61,4 @@ public:
 private:
     void create();
     Database& db_;
-    // Prepared once for the many cards of one sync.
-    std::unique_ptr<SQLite::Statement> put_;
 };

@@ -69,6 +69,7 @@ Database::Database(const QString& path) : path_(path) {
 }
 
 void Database::open() {
+    prepared_.clear();
     db_.reset();
     // The program uses each connection from its own thread only, so the
     // engine need not lock it on every call (a list fill makes millions).
@@ -90,7 +91,17 @@ bool Database::readOnly() const {
     return db_ && sqlite3_db_readonly(db_->getHandle(), "main") == 1;
 }
 
+SQLite::Statement& Database::prepared(const std::string& sql) {
+    std::unique_ptr<SQLite::Statement>& q = prepared_[sql];
+    if (!q)
+        q = std::make_unique<SQLite::Statement>(*db_, sql);
+    q->reset();
+    return *q;
+}
+
 Database::~Database() {
+    // The statements go before the connection they were prepared on.
+    prepared_.clear();
     db_.reset();
     OpenFiles::release(path_);
 }

@@ -4,10 +4,13 @@
 #include <QStringList>
 #include <exception>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 namespace SQLite {
 class Database;
-}
+class Statement;
+} // namespace SQLite
 
 // One open database file. Opening an existing file only (never creates one);
 // while open it is registered with OpenFiles. Text compares without regard to
@@ -26,6 +29,11 @@ public:
     bool readOnly() const;
     SQLite::Database& handle() { return *db_; }
     bool hasTable(const QString& name);
+    // A statement prepared once and kept while the file is open, reset and
+    // ready for its bindings: for statements run once per record of a long
+    // piece of work. Reset it after reading its rows: a statement left
+    // running would keep other programs from writing the file.
+    SQLite::Statement& prepared(const std::string& sql);
     // Column names of a table in table order.
     QStringList columns(const QString& table);
     // Runs fn and maps engine failures to RunError.
@@ -36,6 +44,7 @@ private:
     [[noreturn]] void rethrow(const std::exception& e) const;
     QString path_;
     std::unique_ptr<SQLite::Database> db_;
+    std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> prepared_;
 };
 
 template <class Fn> auto Database::guarded(Fn&& fn) -> decltype(fn()) {

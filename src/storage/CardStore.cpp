@@ -30,16 +30,6 @@ CardStore::Entry entryOf(SQLite::Statement& q, int first) {
 
 CardStore::CardStore(Database& db) : db_(db) {}
 
-CardStore::~CardStore() = default;
-
-SQLite::Statement& CardStore::prepared(const char* sql) {
-    std::unique_ptr<SQLite::Statement>& q = prepared_[sql];
-    if (!q)
-        q = std::make_unique<SQLite::Statement>(db_.handle(), sql);
-    q->reset();
-    return *q;
-}
-
 // A time-ordered random UUID (version 7): new UIDs go to the end of the UID
 // index, so giving a whole list its UIDs at once stays quick.
 QString CardStore::newUid() {
@@ -82,11 +72,11 @@ void CardStore::create() {
 template <class Fn> void CardStore::change(Fn&& fn) {
     db_.guarded([&] {
         SQLite::Database& h = db_.handle();
-        prepared("SAVEPOINT card_store").exec();
+        db_.prepared("SAVEPOINT card_store").exec();
         try {
             create();
             fn(h);
-            prepared("RELEASE card_store").exec();
+            db_.prepared("RELEASE card_store").exec();
         } catch (...) {
             try {
                 h.exec("ROLLBACK TO card_store");
@@ -116,12 +106,11 @@ std::optional<qint64> CardStore::contactOf(const QString& uid) {
     if (!exists())
         return std::nullopt;
     return db_.guarded([&]() -> std::optional<qint64> {
-        SQLite::Statement& q = prepared("SELECT contact FROM ContactCards WHERE uid = ?");
+        SQLite::Statement& q = db_.prepared("SELECT contact FROM ContactCards WHERE uid = ?");
         q.bind(1, utf8(uid));
         std::optional<qint64> contact;
         if (q.executeStep())
             contact = q.getColumn(0).getInt64();
-        // A statement left running would keep other programs from writing the file.
         q.reset();
         return contact;
     });
@@ -148,15 +137,15 @@ QString CardStore::keep(qint64 contact, const QString& uid, const QByteArray& ca
             kept = newUid();
         } else {
             SQLite::Statement& other =
-                prepared("SELECT 1 FROM ContactCards WHERE uid = ? AND contact <> ?");
+                db_.prepared("SELECT 1 FROM ContactCards WHERE uid = ? AND contact <> ?");
             other.bind(1, utf8(kept));
             other.bind(2, int64_t(contact));
             if (other.executeStep())
                 kept = newUid();
             other.reset();
         }
-        SQLite::Statement& put = prepared("INSERT OR REPLACE INTO ContactCards (contact, uid, "
-                                          "card, homeAddress) VALUES (?, ?, ?, ?)");
+        SQLite::Statement& put = db_.prepared("INSERT OR REPLACE INTO ContactCards (contact, uid, "
+                                              "card, homeAddress) VALUES (?, ?, ?, ?)");
         put.bind(1, int64_t(contact));
         put.bind(2, utf8(kept));
         if (card.isEmpty())

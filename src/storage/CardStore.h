@@ -5,14 +5,9 @@
 #include <QList>
 #include <QString>
 
-#include <map>
-#include <memory>
 #include <optional>
 
 class Database;
-namespace SQLite {
-class Statement;
-}
 
 // What a list file keeps beside each contact for cards: the UID its card
 // carries on every export, and the card the contact was taken from (so an
@@ -37,11 +32,7 @@ public:
         bool homeAddress = false; // the card was read taking its home address
     };
 
-    // Must not outlive the database it was given.
     explicit CardStore(Database& db);
-    ~CardStore();
-    CardStore(const CardStore&) = delete;
-    CardStore& operator=(const CardStore&) = delete;
 
     // The entry of one contact, if it has one.
     std::optional<Entry> find(qint64 contact);
@@ -69,11 +60,7 @@ private:
     bool exists();
     void create();
     template <class Fn> void change(Fn&& fn);
-    // A statement prepared once for this store (a sync keeps thousands of
-    // cards one by one), reset and ready for its bindings.
-    SQLite::Statement& prepared(const char* sql);
 
     Database& db_;
     bool known_ = false;
-    std::map<const char*, std::unique_ptr<SQLite::Statement>> prepared_;
 };
